@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Shared set-up for ./run.sh and ./test.sh: installs the Debian packages that are missing
+# (apt-get update first, only when something is missing), then configures and builds into
+# the build folder given as $1 (default: build). Extra arguments go to cmake's configure step.
+set -euo pipefail
+
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${1:-build}
+shift || true
+
+packages=(
+    # toolchain and Qt
+    cmake g++ make pkg-config git qt6-base-dev libgl-dev qt6-multimedia-dev
+    # music playback through GStreamer, and the encoder for the sample music
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good lame
+    # fonts: a Song-style CJK face and a sans face with CJK coverage
+    fonts-noto-cjk fonts-dejavu-core fontconfig
+    # a display for tests and screenshots, and the browser starter
+    xvfb xauth xdg-utils
+    # benchmark floor (djpeg) and desktop metadata checks
+    libjpeg-turbo-progs desktop-file-utils appstream dpkg-dev file
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "缺少软件包：${missing[*]}。请以 root 身份运行，或先用 apt-get 安装它们。" >&2
+        exit 1
+    fi
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+cd "$top"
+if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+    cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+elif [ $# -gt 0 ]; then
+    cmake -S . -B "$build_dir" "$@" >/dev/null
+fi
+cmake --build "$build_dir" --parallel "$(nproc)"
