@@ -13,5 +13,5 @@ QString HerbEntry::fieldText(HerbField field) const
 QString HerbEntry::photoPath(const QString &appFolder) const
 {
     return appFolder + QStringLiteral("/photos/") + QString::fromUtf8(photoStem)
-           + QStringLiteral(".jpg");
+            + QStringLiteral(".jpg");
 }

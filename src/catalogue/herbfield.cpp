@@ -3,8 +3,8 @@
 namespace {
 
 constexpr std::array<const char *, kHerbFieldCount> kCaptions = {
-    "种名：",     "别名：",     "科名：",     "属名：",     "习性：",
-    "花果期：", "拉丁学名：", "药用部位：", "药用价值：",
+        "种名：",   "别名：",     "科名：",     "属名：",     "习性：",
+        "花果期：", "拉丁学名：", "药用部位：", "药用价值：",
 };
 
 } // namespace

@@ -20,9 +20,9 @@ enum class HerbField {
 inline constexpr int kHerbFieldCount = 9;
 
 inline constexpr std::array<HerbField, kHerbFieldCount> kHerbFields = {
-    HerbField::SpeciesName, HerbField::OtherNames, HerbField::Family,
-    HerbField::Genus,       HerbField::Habit,      HerbField::FloweringFruiting,
-    HerbField::LatinName,   HerbField::PartsUsed,  HerbField::MedicinalValue,
+        HerbField::SpeciesName, HerbField::OtherNames, HerbField::Family,
+        HerbField::Genus,       HerbField::Habit,      HerbField::FloweringFruiting,
+        HerbField::LatinName,   HerbField::PartsUsed,  HerbField::MedicinalValue,
 };
 
 // 0 for SpeciesName up to 8 for MedicinalValue.
