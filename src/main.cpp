@@ -1,12 +1,75 @@
-#include "herbcatalogue.h"
+#include "firstframe.h"
+#include "form1.h"
+#include "mediabackend.h"
 
 #include <QApplication>
-#include <QLabel>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void sayError(const QString &line)
+{
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+}
+
+// Without a display and without a chosen Qt platform, creating the window would abort.
+bool haveDisplay(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return true;
+    return !qEnvironmentVariableIsEmpty("DISPLAY")
+            || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+            || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+// Chooses 薄荷 as a click would, lets the window paint, and saves the window as PNG.
+void saveScreenshotLater(Form1 &form, const QString &file)
+{
+    QTimer::singleShot(300, &form, [&form, file] {
+        if (auto *list = form.findChild<QListWidget *>(QStringLiteral("List1")))
+            list->setCurrentRow(10);
+        QTimer::singleShot(500, &form, [&form, file] {
+            if (form.grab().save(file, "PNG")) {
+                QCoreApplication::exit(0);
+                return;
+            }
+            sayError(QStringLiteral("截图无法保存：%1").arg(file));
+            QCoreApplication::exit(1);
+        });
+    });
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    chooseMediaBackend();
+    if (!haveDisplay(argc, argv)) {
+        sayError(QStringLiteral(
+                "无法打开窗口：没有可用的图形显示（DISPLAY 与 WAYLAND_DISPLAY 均未设置）。"));
+        return 1;
+    }
     QApplication app(argc, argv);
-    QLabel label(HerbCatalogue::displayNames().join(QLatin1Char('\n')));
-    label.show();
+
+    const QStringList arguments = QApplication::arguments().mid(1);
+    QString screenshot;
+    if (arguments.size() == 2 && arguments.first() == QLatin1String("--screenshot")) {
+        screenshot = QFileInfo(arguments.last()).absoluteFilePath();
+    } else if (!arguments.isEmpty()) {
+        sayError(QStringLiteral("用法：quillora [--screenshot 文件.png]"));
+        return 2;
+    }
+
+    Form1 form;
+    form.show();
+    quitAfterFirstFrameWhenAsked(form);
+    if (!screenshot.isEmpty())
+        saveScreenshotLater(form, screenshot);
     return app.exec();
 }

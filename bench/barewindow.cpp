@@ -1,0 +1,18 @@
+// The start-up and memory floor: a bare Qt Widgets window of the book's size (898 x 617) that
+// paints its background once and, run with QUILLORA_FIRST_FRAME set, reports its first frame.
+
+#include "firstframe.h"
+
+#include <QApplication>
+#include <QWidget>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Quillora 2.0"));
+    window.setFixedSize(898, 617);
+    window.show();
+    quitAfterFirstFrameWhenAsked(window);
+    return app.exec();
+}

@@ -1,0 +1,302 @@
+#include "benchprobes.h"
+
+#include "benchprocess.h"
+#include "fontmap.h"
+#include "form1.h"
+#include "herbcatalogue.h"
+#include "mediaplayerwidget.h"
+#include "paintwatch.h"
+#include "photobox.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QTimer>
+#include <QUrl>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <thread>
+#include <vector>
+
+// Qt's object hooks (the ones debugging tools use): called for every QObject made and destroyed.
+extern Q_DECL_IMPORT quintptr qtHookData[];
+
+namespace {
+
+constexpr int kAddQObjectHook = 3;
+constexpr int kRemoveQObjectHook = 4;
+std::atomic<long> liveObjects {0};
+
+void countObjects()
+{
+    qtHookData[kAddQObjectHook] = reinterpret_cast<quintptr>(+[](QObject *) { ++liveObjects; });
+    qtHookData[kRemoveQObjectHook] =
+            reinterpret_cast<quintptr>(+[](QObject *) { --liveObjects; });
+}
+
+qint64 threadCpuNs()
+{
+    timespec t {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+long residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+double ms(qint64 ns)
+{
+    return double(ns) / 1e6;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void say(const QString &line)
+{
+    std::printf("%s\n", line.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+// The book's window on the given folder, shown and painted once, with the plant list's and
+// the photo box's paints counted.
+struct ShownWindow
+{
+    explicit ShownWindow(const QString &folder)
+        : form([folder] { return folder; })
+    {
+        list = form.findChild<QListWidget *>(QStringLiteral("List1"));
+        picture = form.findChild<PhotoBox *>(QStringLiteral("Picture1"));
+        formPaints = new PaintWatch(&form);
+        photoPaints = new PaintWatch(picture);
+        form.show();
+        formPaints->waitForNextPaint();
+    }
+
+    void press(Qt::Key key, bool autoRepeat = false)
+    {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, QString(), autoRepeat);
+        QCoreApplication::sendEvent(list, &event);
+    }
+
+    Form1 form;
+    QListWidget *list = nullptr;
+    PhotoBox *picture = nullptr;
+    PaintWatch *formPaints = nullptr;
+    PaintWatch *photoPaints = nullptr;
+};
+
+// Lets the event loop run for a while (timers, the music starting, late paints).
+void settle(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace
+
+int probeStartPhases(int argc, char *argv[], const QString &folder)
+{
+    const qint64 start = steadyNs();
+    std::vector<qint64> marks;
+    const auto mark = [&marks] { marks.push_back(steadyNs()); };
+
+    QApplication app(argc, argv);
+    mark();
+    const QString names = HerbCatalogue::displayNames().join(QString());
+    for (const QFont &font : {songFont(12, true), songFont(12), songFont(9), songFont(9.75),
+                              tahomaFont(12, true), tahomaFont(12)})
+        QFontMetrics(font).horizontalAdvance(names + QStringLiteral("种名别名科名属名习性"));
+    mark();
+    {
+        QListWidget list;
+        for (const QString &name : HerbCatalogue::displayNames())
+            new QListWidgetItem(name, &list);
+    }
+    mark();
+    auto player = std::make_unique<MediaPlayerWidget>();
+    mark();
+    player->setURL(QUrl::fromLocalFile(folder + QStringLiteral("/photos/BGM.mp3")));
+    mark();
+    player.reset();
+    Form1 form([folder] { return folder; });
+    mark();
+    PaintWatch paints(&form);
+    form.show();
+    paints.waitForNextPaint();
+    mark();
+
+    QStringList fields {QStringLiteral("start=%1").arg(start)};
+    const char *names_[] = {"app", "fonts", "list", "player", "url", "form", "paint"};
+    qint64 previous = start;
+    for (size_t i = 0; i < marks.size(); ++i) {
+        fields << QStringLiteral("%1=%2").arg(QLatin1String(names_[i])).arg(ms(marks[i] - previous));
+        previous = marks[i];
+    }
+    say(fields.join(QLatin1Char(' ')));
+    return 0;
+}
+
+int probeSelection(int argc, char *argv[], const QString &folder, int selections)
+{
+    QApplication app(argc, argv);
+    ShownWindow window(folder);
+    window.list->setCurrentRow(0);
+    window.photoPaints->waitForNextPaint();
+    settle(300);
+
+    std::vector<double> cpu;
+    std::vector<double> wall;
+    for (int i = -2; i < selections; ++i) { // two rounds to warm up
+        const qint64 cpu0 = threadCpuNs();
+        const qint64 wall0 = steadyNs();
+        window.press(i % 2 == 0 ? Qt::Key_Down : Qt::Key_Up);
+        if (!window.photoPaints->waitForNextPaint())
+            return 1;
+        if (i >= 0) {
+            cpu.push_back(ms(threadCpuNs() - cpu0));
+            wall.push_back(ms(steadyNs() - wall0));
+        }
+    }
+    say(QStringLiteral("cpu=%1 wall=%2 shown=%3")
+                .arg(median(cpu))
+                .arg(median(wall))
+                .arg(window.picture->notice().isEmpty() ? 1 : 0));
+    return 0;
+}
+
+int probeAllPlantsMemory(int argc, char *argv[], const QString &folder)
+{
+    QApplication app(argc, argv);
+    ShownWindow window(folder);
+    settle(500);
+    const long before = residentKb();
+    long peak = before;
+    window.list->setCurrentRow(0);
+    window.photoPaints->waitForNextPaint();
+    for (int row = 1; row < window.list->count(); ++row) {
+        window.press(Qt::Key_Down);
+        window.photoPaints->waitForNextPaint();
+        peak = std::max(peak, residentKb());
+    }
+    settle(500);
+    say(QStringLiteral("before=%1 after=%2 peak=%3 herb=%4")
+                .arg(before)
+                .arg(residentKb())
+                .arg(peak)
+                .arg(window.form.herbNumber()));
+    return 0;
+}
+
+int probeHeldKey(int argc, char *argv[], const QString &folder, int repeatsPerSecond)
+{
+    QApplication app(argc, argv);
+    ShownWindow window(folder);
+    window.list->setCurrentRow(0);
+    window.photoPaints->waitForNextPaint();
+    settle(300);
+
+    const int presses = window.list->count() - 1;
+    const qint64 interval = 1000000000LL / repeatsPerSecond;
+    std::vector<qint64> posted(presses);
+    std::vector<qint64> handled;
+    qint64 lastPainted = 0;
+    QObject::connect(window.picture, &PhotoBox::photoShown, &app,
+                     [&] { handled.push_back(steadyNs()); });
+    PaintWatch lastPlant(window.picture, [&] {
+        if (window.form.herbNumber() == window.list->count())
+            lastPainted = steadyNs();
+    });
+
+    // The key comes from another thread, like a display server that keeps queueing repeats
+    // however busy the window is.
+    const qint64 start = steadyNs() + interval;
+    std::thread keyboard([&] {
+        for (int k = 0; k < presses; ++k) {
+            std::this_thread::sleep_for(std::chrono::nanoseconds(start + k * interval - steadyNs()));
+            posted[k] = steadyNs();
+            QCoreApplication::postEvent(window.list,
+                                        new QKeyEvent(QEvent::KeyPress, Qt::Key_Down,
+                                                      Qt::NoModifier, QString(), k > 0));
+        }
+    });
+    const qint64 release = start + presses * interval;
+    while (lastPainted == 0 && steadyNs() < release + 30000000000LL)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    keyboard.join();
+
+    double worstBacklog = 0;
+    for (size_t k = 0; k < handled.size() && k < posted.size(); ++k)
+        worstBacklog = std::max(worstBacklog, ms(handled[k] - posted[k]));
+    say(QStringLiteral("presses=%1 handled=%2 backlog=%3 release_to_last=%4 herb=%5")
+                .arg(presses)
+                .arg(handled.size())
+                .arg(worstBacklog)
+                .arg(lastPainted ? ms(lastPainted - release) : -1.0)
+                .arg(window.form.herbNumber()));
+    return 0;
+}
+
+int probeSoak(int argc, char *argv[], const QString &folder, int ticks, int selections)
+{
+    countObjects();
+    QApplication app(argc, argv);
+    ShownWindow window(folder);
+    qint64 simulatedMs = QDateTime(QDate(2024, 12, 31), QTime(23, 0)).toMSecsSinceEpoch();
+    window.form.setClock([&simulatedMs] { return QDateTime::fromMSecsSinceEpoch(simulatedMs); });
+    QTimer *timer = window.form.findChild<QTimer *>(QStringLiteral("Timer1"));
+    timer->stop(); // ticks come from the loop below only
+
+    const int rows = window.list->count();
+    int selected = 0;
+    const auto run = [&](int tickCount, int selectionCount) {
+        for (int t = 0; t < tickCount; ++t) {
+            simulatedMs += 100;
+            QMetaObject::invokeMethod(&window.form, "Timer1_Timer");
+            // Selections spread evenly over the ticks.
+            const int due = int(qint64(t + 1) * selectionCount / tickCount);
+            for (; selected < due; ++selected)
+                window.list->setCurrentRow((selected * 37) % rows);
+            QCoreApplication::processEvents();
+        }
+    };
+    run(1000, 300); // warm up: every cache and pool filled once
+    selected = 0;
+    settle(200);
+    const long rssBefore = residentKb();
+    const long objectsBefore = liveObjects;
+    const qint64 wall0 = steadyNs();
+    run(ticks, selections);
+    const double seconds = double(steadyNs() - wall0) / 1e9;
+    settle(200);
+    say(QStringLiteral("ticks=%1 selections=%2 seconds=%3 rss_before=%4 rss_after=%5 "
+                       "objects_before=%6 objects_after=%7")
+                .arg(ticks)
+                .arg(selected)
+                .arg(seconds)
+                .arg(rssBefore)
+                .arg(residentKb())
+                .arg(objectsBefore)
+                .arg(long(liveObjects)));
+    return 0;
+}

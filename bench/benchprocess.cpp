@@ -1,0 +1,153 @@
+#include "benchprocess.h"
+
+#include <QFile>
+#include <QThread>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <vector>
+#include <unistd.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <fcntl.h>
+
+namespace {
+
+double seconds(const timeval &t)
+{
+    return double(t.tv_sec) + double(t.tv_usec) / 1e6;
+}
+
+// fork + exec with the extra environment; stdout to outFd (or /dev/null when -1). Everything
+// the child needs is prepared before the fork, where only exec-safe calls are made.
+pid_t spawn(const QStringList &argv, const QStringList &extraEnv, int outFd, int keepFd = -1)
+{
+    QList<QByteArray> args;
+    for (const QString &a : argv)
+        args << a.toLocal8Bit();
+    QList<QByteArray> env;
+    for (char **e = environ; *e; ++e) {
+        const QByteArray entry(*e);
+        const QByteArray name = entry.left(entry.indexOf('=') + 1);
+        const bool replaced = std::any_of(extraEnv.begin(), extraEnv.end(), [&](const QString &x) {
+            return x.toLocal8Bit().startsWith(name);
+        });
+        if (!replaced)
+            env << entry;
+    }
+    for (const QString &e : extraEnv)
+        env << e.toLocal8Bit();
+    std::vector<char *> argp;
+    for (QByteArray &a : args)
+        argp.push_back(a.data());
+    argp.push_back(nullptr);
+    std::vector<char *> envp;
+    for (QByteArray &e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    const pid_t pid = fork();
+    if (pid != 0)
+        return pid;
+    const int devNull = open("/dev/null", O_RDWR);
+    dup2(outFd >= 0 ? outFd : devNull, STDOUT_FILENO);
+    dup2(devNull, STDERR_FILENO);
+    dup2(devNull, STDIN_FILENO);
+    for (int fd = 3; fd < 1024; ++fd)
+        if (fd != keepFd)
+            close(fd);
+    execve(argp[0], argp.data(), envp.data());
+    _exit(127);
+}
+
+} // namespace
+
+qint64 steadyNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+}
+
+ChildRun runChild(const QStringList &argv, const QStringList &extraEnv)
+{
+    ChildRun run;
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0)
+        return run;
+    run.startedNs = steadyNs();
+    const pid_t pid = spawn(argv, extraEnv, pipeFds[1]);
+    close(pipeFds[1]);
+    char buffer[4096];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        run.output.append(buffer, n);
+    close(pipeFds[0]);
+    int status = 0;
+    rusage usage {};
+    if (pid > 0 && wait4(pid, &status, 0, &usage) == pid) {
+        run.wallSeconds = double(steadyNs() - run.startedNs) / 1e9;
+        run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    return run;
+}
+
+pid_t startChild(const QStringList &argv, const QStringList &extraEnv)
+{
+    return spawn(argv, extraEnv, -1);
+}
+
+void stopChild(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    for (int i = 0; i < 50; ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid)
+            return;
+        QThread::msleep(100);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+double processCpuSeconds(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    // Fields after the command name (which may hold blanks): state is field 3, utime 14, stime 15.
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+}
+
+VirtualDisplay::VirtualDisplay()
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return;
+    m_pid = spawn({QStringLiteral("/usr/bin/Xvfb"), QStringLiteral("-displayfd"),
+                   QString::number(fds[1]), QStringLiteral("-screen"), QStringLiteral("0"),
+                   QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
+                   QStringLiteral("tcp")},
+                  {}, -1, fds[1]);
+    close(fds[1]);
+    QByteArray number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n')
+        number.append(c);
+    close(fds[0]);
+    if (!number.isEmpty())
+        m_name = QLatin1Char(':') + QString::fromLatin1(number);
+}
+
+VirtualDisplay::~VirtualDisplay()
+{
+    stopChild(m_pid);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <sys/types.h>
+
+// Child processes of the benchmark, started with fork/exec so that their CPU time (rusage) and
+// resident memory can be read.
+
+struct ChildRun
+{
+    int exitCode = -1; // -1 when it did not exit normally
+    double cpuSeconds = 0; // user + system
+    double wallSeconds = 0;
+    qint64 startedNs = 0; // steady clock just before the fork
+    QByteArray output; // standard output
+};
+
+// Runs argv[0] (a path) with the extra environment entries "NAME=value" and waits for it.
+ChildRun runChild(const QStringList &argv, const QStringList &extraEnv = {});
+
+// Starts argv[0] without waiting; its output goes to /dev/null. Returns its pid, or -1.
+pid_t startChild(const QStringList &argv, const QStringList &extraEnv = {});
+
+// Ends a child started by startChild and reaps it.
+void stopChild(pid_t pid);
+
+// CPU seconds (user + system) a running process has used so far, from /proc.
+double processCpuSeconds(pid_t pid);
+
+// The steady (monotonic) clock in nanoseconds, the clock of the first-frame probe.
+qint64 steadyNs();
+
+// An Xvfb server on a free display number, ended when the object goes.
+class VirtualDisplay
+{
+public:
+    VirtualDisplay();
+    ~VirtualDisplay();
+    VirtualDisplay(const VirtualDisplay &) = delete;
+    VirtualDisplay &operator=(const VirtualDisplay &) = delete;
+
+    // ":N", or empty when Xvfb could not be started.
+    QString name() const { return m_name; }
+
+private:
+    pid_t m_pid = -1;
+    QString m_name;
+};

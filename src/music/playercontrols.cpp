@@ -1,0 +1,235 @@
+#include "playercontrols.h"
+
+#include "musicplayer.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSlider>
+#include <QToolButton>
+
+#include <algorithm>
+
+namespace {
+
+const QColor kBackground(0, 64, 0);
+const QColor kForeground(128, 255, 128);
+
+enum class Glyph { Play, Pause, Stop, Speaker, SpeakerMuted };
+
+// Draws one of the bar's symbols in the light green of the window, on a transparent square.
+QIcon glyphIcon(Glyph glyph)
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(size / 16.0, size / 16.0);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(kForeground);
+        switch (glyph) {
+        case Glyph::Play:
+            painter.drawPolygon(QPolygonF({QPointF(4, 2.5), QPointF(13.5, 8), QPointF(4, 13.5)}));
+            break;
+        case Glyph::Pause:
+            painter.drawRect(QRectF(3.5, 3, 3, 10));
+            painter.drawRect(QRectF(9.5, 3, 3, 10));
+            break;
+        case Glyph::Stop:
+            painter.drawRect(QRectF(3.5, 3.5, 9, 9));
+            break;
+        case Glyph::Speaker:
+        case Glyph::SpeakerMuted: {
+            painter.drawPolygon(QPolygonF({QPointF(1.5, 6), QPointF(4.5, 6), QPointF(8, 2.5),
+                                           QPointF(8, 13.5), QPointF(4.5, 10), QPointF(1.5, 10)}));
+            painter.setBrush(Qt::NoBrush);
+            painter.setPen(QPen(kForeground, 1.3, Qt::SolidLine, Qt::RoundCap));
+            if (glyph == Glyph::Speaker) {
+                painter.drawArc(QRectF(6, 5, 6, 6), -60 * 16, 120 * 16);
+                painter.drawArc(QRectF(5, 2.5, 10, 11), -60 * 16, 120 * 16);
+            } else {
+                painter.drawLine(QPointF(10, 5.5), QPointF(15, 10.5));
+                painter.drawLine(QPointF(15, 5.5), QPointF(10, 10.5));
+            }
+            break;
+        }
+        }
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+QToolButton *makeButton(QWidget *parent, const char *name, Glyph glyph, const QString &tip)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setIcon(glyphIcon(glyph));
+    button->setIconSize(QSize(16, 16));
+    button->setFixedSize(32, 32);
+    button->setToolTip(tip);
+    button->setAccessibleName(tip);
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+QString barStyleSheet()
+{
+    return QStringLiteral(
+            "QToolButton { border: 1px solid rgb(0,112,0); border-radius: 4px;"
+            " background: rgb(0,80,0); }"
+            "QToolButton:hover { background: rgb(0,104,0); border-color: rgb(96,200,96); }"
+            "QToolButton:pressed, QToolButton:checked { background: rgb(0,128,0);"
+            " border-color: rgb(128,255,128); }"
+            "QToolButton:focus { border-color: rgb(128,255,128); }"
+            "QLabel { color: rgb(128,255,128); }"
+            "QSlider::groove:horizontal { height: 6px; background: rgb(0,40,0);"
+            " border: 1px solid rgb(0,112,0); border-radius: 3px; }"
+            "QSlider::sub-page:horizontal { background: rgb(72,176,72); border-radius: 3px; }"
+            "QSlider::handle:horizontal { width: 12px; margin: -4px 0; border-radius: 6px;"
+            " background: rgb(128,255,128); }"
+            "QSlider::handle:horizontal:disabled { background: rgb(0,112,0); }");
+}
+
+} // namespace
+
+PlayerControls::PlayerControls(QWidget *parent)
+    : QWidget(parent)
+{
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, kBackground);
+    palette.setColor(QPalette::WindowText, kForeground);
+    setPalette(palette);
+    QFont small = font();
+    small.setBold(false);
+    small.setPointSizeF(9);
+    setFont(small);
+    setStyleSheet(barStyleSheet());
+
+    m_playButton = makeButton(this, "playButton", Glyph::Play, tr("播放"));
+    m_pauseButton = makeButton(this, "pauseButton", Glyph::Pause, tr("暂停"));
+    m_stopButton = makeButton(this, "stopButton", Glyph::Stop, tr("停止"));
+    m_playButton->setCheckable(true);
+    m_pauseButton->setCheckable(true);
+    m_muteButton = makeButton(this, "muteButton", Glyph::Speaker, tr("静音"));
+
+    m_elapsedLabel = new QLabel(this);
+    m_elapsedLabel->setObjectName(QStringLiteral("elapsedLabel"));
+    m_totalLabel = new QLabel(this);
+    m_totalLabel->setObjectName(QStringLiteral("totalLabel"));
+    for (QLabel *label : {m_elapsedLabel, m_totalLabel}) {
+        label->setFixedWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("0:00:00")) + 4);
+        label->setAlignment(Qt::AlignCenter);
+    }
+
+    m_seekSlider = new QSlider(Qt::Horizontal, this);
+    m_seekSlider->setObjectName(QStringLiteral("seekSlider"));
+    m_seekSlider->setRange(0, 0);
+    m_seekSlider->setToolTip(tr("播放位置"));
+    m_seekSlider->setAccessibleName(tr("播放位置"));
+    m_seekSlider->setFocusPolicy(Qt::TabFocus);
+
+    m_volumeSlider = new QSlider(Qt::Horizontal, this);
+    m_volumeSlider->setObjectName(QStringLiteral("volumeSlider"));
+    m_volumeSlider->setRange(0, 100);
+    m_volumeSlider->setFixedWidth(96);
+    m_volumeSlider->setToolTip(tr("音量"));
+    m_volumeSlider->setAccessibleName(tr("音量"));
+    m_volumeSlider->setFocusPolicy(Qt::TabFocus);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(8, 0, 10, 0);
+    layout->setSpacing(4);
+    layout->addWidget(m_playButton);
+    layout->addWidget(m_pauseButton);
+    layout->addWidget(m_stopButton);
+    layout->addSpacing(6);
+    layout->addWidget(m_elapsedLabel);
+    layout->addWidget(m_seekSlider, 1);
+    layout->addWidget(m_totalLabel);
+    layout->addSpacing(6);
+    layout->addWidget(m_muteButton);
+    layout->addWidget(m_volumeSlider);
+
+    // A click toggles a checkable button by itself; put it back to what the player says.
+    connect(m_playButton, &QToolButton::clicked, this, [this] {
+        emit play();
+        setPlayState(m_playState);
+    });
+    connect(m_pauseButton, &QToolButton::clicked, this, [this] {
+        emit pause();
+        setPlayState(m_playState);
+    });
+    connect(m_stopButton, &QToolButton::clicked, this, &PlayerControls::stop);
+    connect(m_muteButton, &QToolButton::clicked, this, [this] { emit changeMuting(!m_muted); });
+    // Dragging, clicking on the groove and the keyboard all end up as one seek wish.
+    connect(m_seekSlider, &QSlider::actionTriggered, this,
+            [this] { emit seek(m_seekSlider->sliderPosition()); });
+    connect(m_volumeSlider, &QSlider::valueChanged, this, &PlayerControls::changeVolume);
+
+    setPlayState(MusicPlayer::Undefined);
+    setVolume(50);
+    showTimes();
+}
+
+QString PlayerControls::formatTime(qint64 milliseconds)
+{
+    const qint64 seconds = std::max<qint64>(milliseconds, 0) / 1000;
+    const qint64 hours = seconds / 3600;
+    const QString minutesAndSeconds = QStringLiteral("%1:%2")
+                                              .arg(hours > 0 ? (seconds / 60) % 60 : seconds / 60,
+                                                   hours > 0 ? 2 : 1, 10, QLatin1Char('0'))
+                                              .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return hours > 0 ? QStringLiteral("%1:%2").arg(hours).arg(minutesAndSeconds)
+                     : minutesAndSeconds;
+}
+
+void PlayerControls::setPlayState(int playState)
+{
+    m_playState = playState;
+    m_playButton->setChecked(playState == MusicPlayer::Playing
+                             || playState == MusicPlayer::Buffering);
+    m_pauseButton->setChecked(playState == MusicPlayer::Paused);
+}
+
+void PlayerControls::setDuration(qint64 milliseconds)
+{
+    m_duration = std::max<qint64>(milliseconds, 0);
+    m_seekSlider->setRange(0, int(std::min<qint64>(m_duration, INT_MAX)));
+    m_seekSlider->setEnabled(m_duration > 0);
+    showTimes();
+}
+
+void PlayerControls::setPosition(qint64 milliseconds)
+{
+    m_position = std::max<qint64>(milliseconds, 0);
+    if (!m_seekSlider->isSliderDown()) {
+        const QSignalBlocker blocker(m_seekSlider);
+        m_seekSlider->setValue(int(std::min<qint64>(m_position, INT_MAX)));
+    }
+    showTimes();
+}
+
+void PlayerControls::setVolume(int volume)
+{
+    const QSignalBlocker blocker(m_volumeSlider);
+    m_volumeSlider->setValue(volume);
+}
+
+void PlayerControls::setMuted(bool muted)
+{
+    m_muted = muted;
+    m_muteButton->setIcon(glyphIcon(muted ? Glyph::SpeakerMuted : Glyph::Speaker));
+    m_muteButton->setToolTip(muted ? tr("取消静音") : tr("静音"));
+    m_muteButton->setAccessibleName(m_muteButton->toolTip());
+}
+
+void PlayerControls::showTimes()
+{
+    m_elapsedLabel->setText(formatTime(m_position));
+    m_totalLabel->setText(formatTime(m_duration));
+}

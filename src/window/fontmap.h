@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QFont>
+
+// The window's two typefaces. "宋体" and "Tahoma" are Windows fonts; these stand-ins are found on
+// Linux desktops and carry Chinese fallbacks, so that no character of the book shows as a box.
+
+// "宋体": a Song-style (serif) Chinese face.
+QFont songFont(qreal pointSize, bool bold = false);
+
+// "Tahoma": a clean sans face for Latin text, with a sans Chinese face behind it.
+QFont tahomaFont(qreal pointSize, bool bold = false);

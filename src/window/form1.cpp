@@ -1,0 +1,268 @@
+#include "form1.h"
+
+#include "appicon.h"
+#include "authorpage.h"
+#include "bannerline.h"
+#include "fontmap.h"
+#include "herbdisplay.h"
+#include "mediaplayerwidget.h"
+#include "musicplayer.h"
+#include "photobox.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+
+#include <initializer_list>
+#include <utility>
+
+namespace {
+
+const QColor kDarkGreen(0, 64, 0);
+const QColor kLightGreen(128, 255, 128);
+const QColor kWhite(255, 255, 255);
+const QColor kLightBlue(128, 128, 255);
+
+// A place given in twips, 15 of which make one logical pixel.
+QRect twips(int left, int top, int width, int height)
+{
+    constexpr int kTwipsPerPixel = 15;
+    return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+                 height / kTwipsPerPixel);
+}
+
+// The nine fact boxes share their left edge inside the frame.
+constexpr int kFactBoxLeft = 2040;
+
+struct FactBoxPlace
+{
+    int top;
+    int width;
+    int height;
+    qreal pointSize;
+};
+
+constexpr std::array<FactBoxPlace, kHerbFieldCount> kFactBoxPlaces = {{
+        {480, 4215, 600, 12},
+        {1320, 4215, 600, 12},
+        {2160, 4215, 615, 12},
+        {3000, 4215, 735, 12},
+        {3960, 4215, 735, 9},
+        {4920, 4215, 855, 9},
+        {6000, 10935, 495, 12},
+        {6720, 10935, 615, 12},
+        {7560, 10935, 855, 12},
+}};
+
+void setColours(QWidget *widget,
+                std::initializer_list<std::pair<QPalette::ColorRole, QColor>> colours)
+{
+    QPalette palette = widget->palette();
+    for (const auto &[role, colour] : colours)
+        palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+// The desktop's menu-bar colour, the fact boxes' text colour.
+QColor menuBarColour()
+{
+    return QApplication::palette("QMenuBar").color(QPalette::Window);
+}
+
+} // namespace
+
+Form1::Form1(std::function<QString()> applicationFolder, QWidget *parent)
+    : QWidget(parent,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                      | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , m_applicationFolder(std::move(applicationFolder))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Quillora 2.0"));
+    setWindowIcon(quilloraIcon());
+    setFixedSize(twips(0, 0, 13470, 9255).size());
+    setFont(songFont(12, true));
+    setColours(this, {{QPalette::Window, kDarkGreen}, {QPalette::WindowText, kLightGreen}});
+    setAutoFillBackground(true);
+
+    createControls();
+    connectHandlers();
+    Form_Load();
+    m_list->setFocus();
+    m_timer->start();
+}
+
+void Form1::createControls()
+{
+    m_frame = new QGroupBox(QStringLiteral("Quillora"), this);
+    m_frame->setObjectName(QStringLiteral("Frame1"));
+    m_frame->setGeometry(twips(0, 0, 13455, 8535));
+    m_frame->setFont(tahomaFont(12, true));
+    setColours(m_frame,
+               {{QPalette::Window, kDarkGreen},
+                {QPalette::WindowText, kWhite},
+                {QPalette::Text, kWhite}});
+    m_frame->setAutoFillBackground(true);
+    m_frame->setFocusPolicy(Qt::NoFocus);
+
+    m_list = new QListWidget(m_frame);
+    m_list->setObjectName(QStringLiteral("List1"));
+    m_list->setGeometry(twips(120, 360, 1815, 8040));
+    m_list->setFont(tahomaFont(12));
+    setColours(m_list, {{QPalette::Base, kDarkGreen}, {QPalette::Text, kWhite}});
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSortingEnabled(false);
+    m_list->setUniformItemSizes(true);
+    for (const QString &name : HerbCatalogue::displayNames()) {
+        auto *item = new QListWidgetItem(name, m_list);
+        item->setData(Qt::UserRole, 0);
+    }
+    m_list->viewport()->installEventFilter(this);
+
+    m_picture = new PhotoBox(m_frame);
+    m_picture->setObjectName(QStringLiteral("Picture1"));
+    m_picture->setGeometry(twips(6480, 480, 6495, 5295));
+    m_picture->setFont(songFont(12));
+    setColours(m_picture, {{QPalette::Window, kDarkGreen}, {QPalette::WindowText, kLightGreen}});
+    m_picture->setFocusPolicy(Qt::NoFocus);
+
+    for (HerbField field : kHerbFields) {
+        const int index = herbFieldIndex(field);
+        const FactBoxPlace &place = kFactBoxPlaces[index];
+        auto *box = new QLineEdit(herbFieldPlaceholder(field), m_frame);
+        box->setObjectName(herbFieldTextBox(field));
+        box->setGeometry(twips(kFactBoxLeft, place.top, place.width, place.height));
+        box->setFont(songFont(place.pointSize));
+        setColours(box, {{QPalette::Base, kDarkGreen}, {QPalette::Text, menuBarColour()}});
+        box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        box->setCursorPosition(0);
+        m_texts[index] = box;
+    }
+
+    // The music player's band (WindowsMediaPlayer1).
+    m_player = new MediaPlayerWidget(this);
+    m_player->setGeometry(twips(0, 8520, 12495, 735));
+
+    m_command2 = new QPushButton(QStringLiteral("作者博客"), this);
+    m_command2->setObjectName(QStringLiteral("Command2"));
+    m_command2->setGeometry(twips(12480, 8520, 975, 735));
+    m_command2->setFont(songFont(9.75));
+    setColours(m_command2, {{QPalette::Button, kLightBlue}});
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(100);
+
+    // Tab order: list, photo box, the nine fact boxes, button, player. Controls that take no
+    // focus (the frame, the photo box) are passed over.
+    QWidget *previous = m_list;
+    QList<QWidget *> rest {m_picture};
+    for (QLineEdit *box : m_texts)
+        rest.append(box);
+    rest << m_command2 << m_player;
+    for (QWidget *next : std::as_const(rest)) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+}
+
+void Form1::connectHandlers()
+{
+    // A choice moved by mouse or keys changes the selection; a click on the name already chosen
+    // does not, so the click itself counts when its press changed nothing.
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        ++m_selectionChanges;
+        List1_Click();
+    });
+    connect(m_list, &QAbstractItemView::clicked, this, [this] {
+        if (m_selectionChanges == m_selectionChangesAtPress)
+            List1_Click();
+    });
+    connect(m_timer, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(m_command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(m_player, &MediaPlayerWidget::StatusChange, this,
+            &Form1::WindowsMediaPlayer1_StatusChange);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    // The list's viewport: note the count at each press. (The release that ends a double click
+    // brings no second click.)
+    if (watched->parent() == m_list && event->type() == QEvent::MouseButtonPress)
+        m_selectionChangesAtPress = m_selectionChanges;
+    return QWidget::eventFilter(watched, event);
+}
+
+HerbNumber Form1::selectedPosition() const
+{
+    const QModelIndexList chosen = m_list->selectionModel()->selectedIndexes();
+    if (chosen.isEmpty())
+        return -1;
+    // The list holds 133 names, far inside 16 bits.
+    return static_cast<HerbNumber>(chosen.first().row());
+}
+
+void Form1::List1_Click()
+{
+    const std::optional<HerbNumber> number = herbNumberForPosition(selectedPosition());
+    if (!number)
+        return;
+    m_herbNumber = *number;
+    const HerbNumber n = m_herbNumber;
+    const std::optional<HerbDisplay> display = composeHerbDisplay(n, m_applicationFolder());
+    if (!display)
+        return;
+    m_picture->showPhoto(display->photoPath);
+    for (int index = 0; index < kHerbFieldCount; ++index) {
+        m_texts[index]->setText(display->texts[index]);
+        m_texts[index]->setCursorPosition(0);
+    }
+}
+
+// One reading of the clock per tick, so the date and the time always come from the same
+// instant. Only the band of the second text line, where the banner is printed, is repainted.
+void Form1::Timer1_Timer()
+{
+    m_bannerLine = bannerLine(m_clock(), locale());
+    update(bannerBand(font(), width()));
+}
+
+// The window's own surface: cleared to its background, an empty first line, then the banner at
+// the start of the second line in the window's font and text colour. Frame1 lies over that band,
+// so on screen the banner is covered.
+void Form1::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    painter.fillRect(event->rect(), kDarkGreen);
+    painter.setFont(font());
+    painter.setPen(kLightGreen);
+    printBanner(painter, m_bannerLine);
+}
+
+// Starts the browser on the author's page and returns at once.
+void Form1::Command2_Click()
+{
+    openAuthorPage(m_command2);
+}
+
+// Hands the music file beside the program to the player, whose autoStart plays it. The file is
+// not checked: a missing or broken one leaves the player silent.
+void Form1::Form_Load()
+{
+    m_player->setURL(
+            QUrl::fromLocalFile(m_applicationFolder() + QStringLiteral("/photos/BGM.mp3")));
+}
+
+// Whenever the player comes to rest stopped (the music has ended, or its stop button was
+// pressed), the music starts again.
+void Form1::WindowsMediaPlayer1_StatusChange()
+{
+    if (m_player->playState() == MusicPlayer::Stopped)
+        m_player->controls().play();
+}

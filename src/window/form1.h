@@ -1,0 +1,71 @@
+#pragma once
+
+#include "herbcatalogue.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class MediaPlayerWidget;
+class PhotoBox;
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimer;
+
+// The book's one window: the plant list, the photo box and the nine fact boxes in the frame, the
+// music player's band below, the author button and the 100 ms timer.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // applicationFolder is asked anew at every choice; photos lie in its "photos" folder.
+    explicit Form1(std::function<QString()> applicationFolder
+                   = &QCoreApplication::applicationDirPath,
+                   QWidget *parent = nullptr);
+
+    // The number of the latest choice, 0 before the first.
+    HerbNumber herbNumber() const { return m_herbNumber; }
+
+    // The clock the banner reads once per tick; the local time unless replaced.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private slots:
+    void List1_Click();
+    void Timer1_Timer();
+    void Command2_Click();
+    void WindowsMediaPlayer1_StatusChange();
+
+private:
+    void createControls();
+    void connectHandlers();
+    void Form_Load();
+    HerbNumber selectedPosition() const;
+
+    std::function<QString()> m_applicationFolder;
+    HerbNumber m_herbNumber = 0;
+
+    QGroupBox *m_frame = nullptr;
+    QListWidget *m_list = nullptr;
+    PhotoBox *m_picture = nullptr;
+    std::array<QLineEdit *, kHerbFieldCount> m_texts {};
+    QPushButton *m_command2 = nullptr;
+    MediaPlayerWidget *m_player = nullptr;
+    QTimer *m_timer = nullptr;
+
+    std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
+    QString m_bannerLine; // empty until the first tick
+
+    // Tells a click on the already chosen name from a click that changed the choice.
+    int m_selectionChanges = 0;
+    int m_selectionChangesAtPress = -1;
+};

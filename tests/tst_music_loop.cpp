@@ -1,0 +1,231 @@
+// The background music as the window plays it: real playback of a short generated MP3.
+#include "form1.h"
+#include "mediabackend.h"
+#include "mediaplayerwidget.h"
+#include "mp3encoder.h"
+#include "musicplayer.h"
+#include "pentatonictune.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <algorithm>
+
+namespace {
+
+// One StatusChange as the window saw it.
+struct Change
+{
+    qint64 at; // ms since the window was made
+    int state;
+    qint64 position; // ms into the file
+};
+
+// The window with the player's changes written down from the moment it exists.
+struct Session
+{
+    explicit Session(const QString &folder)
+        : form([folder] { return folder; })
+    {
+        player = form.findChild<MediaPlayerWidget *>(QStringLiteral("WindowsMediaPlayer1"));
+        clock.start();
+        QObject::connect(player, &MediaPlayerWidget::StatusChange, player, [this] {
+            changes.append(
+                    {clock.elapsed(), player->playState(), player->player()->currentPosition()});
+        });
+        form.show();
+    }
+
+    // "ms:state@position" for each change, for failure messages.
+    QByteArray describe() const
+    {
+        QStringList parts;
+        for (const Change &c : changes)
+            parts << QStringLiteral("%1:%2@%3").arg(c.at).arg(c.state).arg(c.position);
+        return parts.join(QLatin1Char(' ')).toUtf8();
+    }
+
+    int count(int state) const
+    {
+        return int(std::count_if(changes.begin(), changes.end(),
+                                 [state](const Change &c) { return c.state == state; }));
+    }
+
+    Form1 form;
+    MediaPlayerWidget *player = nullptr;
+    QElapsedTimer clock;
+    QList<Change> changes;
+};
+
+} // namespace
+
+class MusicLoopTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void loopsFromTheStart_data();
+    void loopsFromTheStart();
+    void barButtons_data();
+    void barButtons();
+    void badFileStaysQuiet_data();
+    void badFileStaysQuiet();
+
+private:
+    // <root>/<name>/photos/BGM.mp3 holding `music` (no file when it is null); returns the folder.
+    QString applicationFolder(const QString &name, const QByteArray &music);
+
+    QTemporaryDir m_root;
+    QByteArray m_oneSecond;
+};
+
+void MusicLoopTest::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    QString error;
+    m_oneSecond = encodeMp3(toWav(composePentatonicTune(1.0)), &error);
+    QVERIFY2(!m_oneSecond.isEmpty(), qPrintable(error));
+}
+
+QString MusicLoopTest::applicationFolder(const QString &name, const QByteArray &music)
+{
+    const QString folder = m_root.filePath(name);
+    QDir().mkpath(folder + QStringLiteral("/photos"));
+    if (!music.isNull()) {
+        QFile file(folder + QStringLiteral("/photos/BGM.mp3"));
+        if (!file.open(QIODevice::WriteOnly) || file.write(music) != music.size())
+            qFatal("cannot write the test music");
+    }
+    return folder;
+}
+
+void MusicLoopTest::loopsFromTheStart_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("plain folder") << QStringLiteral("book");
+    QTest::newRow("Chinese, blank, #, %, ?") << QStringLiteral("药用 植物#1 100%?");
+}
+
+void MusicLoopTest::loopsFromTheStart()
+{
+    QFETCH(QString, folder);
+    const QString appFolder = applicationFolder(folder, m_oneSecond);
+    Session session(appFolder);
+
+    QCOMPARE(session.player->URL().toLocalFile(), appFolder + QStringLiteral("/photos/BGM.mp3"));
+    QTRY_VERIFY2_WITH_TIMEOUT(session.count(MusicPlayer::MediaEnded) >= 3,
+                              session.describe().constData(), 10000);
+
+    const qint64 length = session.player->player()->duration();
+    QVERIFY2(length > 800 && length < 1300, qPrintable(QString::number(length)));
+    // Every end is followed by a stop and a new pass that starts at the beginning, and the
+    // passes between the ends last as long as the file.
+    qint64 previousEnd = -1;
+    for (qsizetype i = 0; i < session.changes.size(); ++i) {
+        const Change &change = session.changes[i];
+        if (change.state != MusicPlayer::MediaEnded)
+            continue;
+        if (previousEnd < 0) {
+            QVERIFY2(change.at >= length * 8 / 10, "the first pass ended early");
+        } else {
+            const qint64 pass = change.at - previousEnd;
+            QVERIFY2(pass >= length * 8 / 10 && pass <= length * 3 / 2 + 500,
+                     qPrintable(QStringLiteral("a pass lasted %1 ms").arg(pass)));
+        }
+        previousEnd = change.at;
+        QVERIFY(i + 2 < session.changes.size());
+        QCOMPARE(session.changes[i + 1].state, int(MusicPlayer::Stopped));
+        const auto restart
+                = std::find_if(session.changes.begin() + i + 2, session.changes.end(),
+                               [](const Change &c) { return c.state == MusicPlayer::Playing; });
+        QVERIFY(restart != session.changes.end());
+        QVERIFY2(restart->position < 250, qPrintable(QString::number(restart->position)));
+    }
+}
+
+void MusicLoopTest::barButtons_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("restarts");
+    QTest::newRow("stop starts the music again") << QStringLiteral("stopButton") << true;
+    QTest::newRow("pause stays paused") << QStringLiteral("pauseButton") << false;
+}
+
+void MusicLoopTest::barButtons()
+{
+    QFETCH(QString, button);
+    QFETCH(bool, restarts);
+    Session session(applicationFolder(QStringLiteral("bar"), m_oneSecond));
+    MusicPlayer *player = session.player->player();
+    QTRY_VERIFY_WITH_TIMEOUT(
+            player->playState() == MusicPlayer::Playing && player->currentPosition() > 300, 5000);
+
+    session.changes.clear();
+    auto *target = session.player->findChild<QToolButton *>(button);
+    QVERIFY(target);
+    const qint64 clickedAt = session.clock.elapsed();
+    QTest::mouseClick(target, Qt::LeftButton);
+    const qint64 pressedAt = player->currentPosition();
+    QTest::qWait(1500); // longer than what was left of the file
+
+    if (restarts) {
+        QVERIFY(!session.changes.isEmpty());
+        QCOMPARE(session.changes.first().state, int(MusicPlayer::Stopped));
+        const auto restart
+                = std::find_if(session.changes.begin(), session.changes.end(),
+                               [](const Change &c) { return c.state == MusicPlayer::Playing; });
+        QVERIFY(restart != session.changes.end());
+        QVERIFY2(restart->at - clickedAt < 500, session.describe().constData());
+        QVERIFY2(restart->position < 250, qPrintable(QString::number(restart->position)));
+        QTRY_COMPARE(player->playState(), int(MusicPlayer::Playing));
+    } else {
+        QVERIFY2(session.changes.size() == 1, session.describe().constData());
+        QCOMPARE(session.changes.first().state, int(MusicPlayer::Paused));
+        QCOMPARE(player->playState(), int(MusicPlayer::Paused));
+        QVERIFY(qAbs(player->currentPosition() - pressedAt) < 100);
+    }
+}
+
+void MusicLoopTest::badFileStaysQuiet_data()
+{
+    QTest::addColumn<QByteArray>("music");
+    QByteArray noise(40000, '\0');
+    quint32 state = 12345;
+    for (char &byte : noise) {
+        state = state * 1103515245u + 12345u;
+        byte = char(state >> 24);
+    }
+    QTest::newRow("missing") << QByteArray();
+    QTest::newRow("empty") << QByteArray("");
+    QTest::newRow("not music") << noise;
+    QTest::newRow("cut after the header") << m_oneSecond.left(420);
+}
+
+void MusicLoopTest::badFileStaysQuiet()
+{
+    QFETCH(QByteArray, music);
+    Session session(applicationFolder(QString::fromLatin1(QTest::currentDataTag()), music));
+    QTest::qWait(2000);
+    QVERIFY2(session.changes.size() <= 5,
+             qPrintable(QStringLiteral("%1 status changes").arg(session.changes.size())));
+    QCOMPARE(session.count(MusicPlayer::Playing), 0);
+    QCOMPARE(session.count(MusicPlayer::Stopped), 0);
+    QVERIFY(session.player->playState() != MusicPlayer::Stopped);
+}
+
+int main(int argc, char *argv[])
+{
+    chooseMediaBackend();
+    QApplication app(argc, argv);
+    MusicLoopTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_music_loop.moc"

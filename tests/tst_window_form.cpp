@@ -1,0 +1,184 @@
+// The window as it opens: the plant list with nothing chosen, the caption words, the empty photo
+// box and the focus; every control's place, font and colours; the Tab key's path; Chinese drawn
+// from real Chinese faces. Runs offscreen and again on an X display (Xvfb).
+
+#include "appicon.h"
+#include "form1.h"
+
+#include <QApplication>
+#include <QGlyphRun>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRawFont>
+#include <QTest>
+#include <QTextLayout>
+#include <QWindow>
+
+namespace {
+
+const QColor kDarkGreen(0, 64, 0);
+
+} // namespace
+
+class TestWindowForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        m_form.show();
+        m_form.activateWindow(); // Xvfb has no window manager to do it
+        QVERIFY(QTest::qWaitForWindowActive(&m_form));
+    }
+
+    void opensWithNothingChosen()
+    {
+        QCOMPARE(m_form.windowHandle()->geometry().size(), QSize(898, 617));
+        QCOMPARE(m_form.windowTitle(), QStringLiteral("Quillora 2.0"));
+        QCOMPARE(m_form.minimumSize(), m_form.maximumSize());
+        QVERIFY(!m_form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        QCOMPARE(quilloraIconImage(32).pixelColor(16, 16), QColor(154, 205, 50));
+        QCOMPARE(quilloraIconImage(32).pixelColor(1, 1), QColor(Qt::black));
+
+        auto *list = m_form.findChild<QListWidget *>(QStringLiteral("List1"));
+        QCOMPARE(QApplication::focusWidget(), list);
+        QStringList names;
+        for (int row = 0; row < list->count(); ++row) {
+            names << list->item(row)->text();
+            QCOMPARE(list->item(row)->data(Qt::UserRole), QVariant(0));
+        }
+        QCOMPARE(names, HerbCatalogue::displayNames());
+        QVERIFY(list->selectedItems().isEmpty());
+        QCOMPARE(m_form.herbNumber(), HerbNumber(0));
+
+        QStringList words;
+        for (int k = 1; k <= 9; ++k)
+            words << m_form.findChild<QLineEdit *>(QStringLiteral("Text%1").arg(k))->text();
+        QCOMPARE(words.join(' '),
+                 QStringLiteral("种名 别名 科名 属名 习性 花果期 拉丁学名 药用部位 药用价值"));
+
+        const QImage photo
+                = m_form.findChild<QWidget *>(QStringLiteral("Picture1"))->grab().toImage();
+        for (int y = 0; y < photo.height(); y += 4)
+            for (int x = 0; x < photo.width(); x += 4)
+                QCOMPARE(photo.pixelColor(x, y), kDarkGreen);
+    }
+
+    void controls_data()
+    {
+        QTest::addColumn<QString>("container");
+        QTest::addColumn<QRect>("twips"); // left, top, width, height
+        QTest::addColumn<qreal>("points"); // 0: no text of its own
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<QColor>("text"); // invalid: the platform's colour
+        QTest::addColumn<QColor>("back");
+
+        const QColor white(Qt::white);
+        const QColor menuBar = QApplication::palette("QMenuBar").color(QPalette::Window);
+        QTest::newRow("Form1") << "" << QRect(0, 0, 13470, 9255) << 12.0 << true
+                               << QColor(128, 255, 128) << kDarkGreen;
+        QTest::newRow("Frame1") << "Form1" << QRect(0, 0, 13455, 8535) << 12.0 << true << white
+                                << kDarkGreen;
+        QTest::newRow("List1") << "Frame1" << QRect(120, 360, 1815, 8040) << 12.0 << false << white
+                               << kDarkGreen;
+        QTest::newRow("Picture1") << "Frame1" << QRect(6480, 480, 6495, 5295) << 0.0 << false
+                                  << QColor() << kDarkGreen;
+        const int tops[] = {480, 1320, 2160, 3000, 3960, 4920, 6000, 6720, 7560};
+        const int heights[] = {600, 600, 615, 735, 735, 855, 495, 615, 855};
+        for (int k = 1; k <= 9; ++k)
+            QTest::addRow("Text%d", k)
+                    << "Frame1" << QRect(2040, tops[k - 1], k <= 6 ? 4215 : 10935, heights[k - 1])
+                    << (k == 5 || k == 6 ? 9.0 : 12.0) << false << menuBar << kDarkGreen;
+        QTest::newRow("Command2") << "Form1" << QRect(12480, 8520, 975, 735) << 9.75 << false
+                                  << QColor() << QColor(128, 128, 255);
+        QTest::newRow("WindowsMediaPlayer1")
+                << "Form1" << QRect(0, 8520, 12495, 735) << 0.0 << false << QColor() << QColor();
+    }
+    void controls()
+    {
+        QFETCH(QString, container);
+        QFETCH(QRect, twips);
+        QFETCH(qreal, points);
+        QFETCH(bool, bold);
+        QFETCH(QColor, text);
+        QFETCH(QColor, back);
+
+        const QString name = QString::fromLatin1(QTest::currentDataTag());
+        QWidget *control = name == "Form1" ? &m_form : m_form.findChild<QWidget *>(name);
+        QVERIFY(control);
+        QCOMPARE(control->parentWidget() ? control->parentWidget()->objectName() : QString(),
+                 container);
+        QCOMPARE(control->isWindow() ? control->rect() : control->geometry(),
+                 QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
+        if (points > 0) {
+            QCOMPARE(control->font().pointSizeF(), points);
+            QCOMPARE(control->font().bold(), bold);
+        }
+        // Boxes and lists colour their text and ground with Text/Base, the rest with
+        // WindowText/Window, the button with ButtonText/Button.
+        const bool field = control->inherits("QLineEdit") || control->inherits("QListWidget");
+        const bool button = control->inherits("QPushButton");
+        const QPalette palette = control->palette();
+        if (text.isValid())
+            QCOMPARE(palette.color(field ? QPalette::Text : QPalette::WindowText), text);
+        if (back.isValid())
+            QCOMPARE(palette.color(field            ? QPalette::Base
+                                           : button ? QPalette::Button
+                                                    : QPalette::Window),
+                     back);
+        if (button)
+            QCOMPARE(palette.color(QPalette::ButtonText),
+                     QApplication::palette().color(QPalette::ButtonText));
+    }
+
+    void tabOrder()
+    {
+        // The player's band may take the focus or not; every other stop is fixed.
+        const QWidget *player = m_form.findChild<QWidget *>(QStringLiteral("WindowsMediaPlayer1"));
+        QStringList visited {QApplication::focusWidget()->objectName()};
+        for (int step = 0; step < 30 && (step == 0 || visited.last() != "List1"); ++step) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget *stop = QApplication::focusWidget();
+            if (stop != player && !player->isAncestorOf(stop))
+                visited << stop->objectName();
+        }
+        QCOMPARE(visited.join(' '),
+                 QStringLiteral("List1 Text1 Text2 Text3 Text4 Text5 Text6 "
+                                "Text7 Text8 Text9 Command2 List1"));
+    }
+
+    void chineseFromChineseFaces_data()
+    {
+        QTest::addColumn<QString>("sample");
+        QTest::addColumn<bool>("song"); // 宋体: a serif face; Tahoma: a sans face
+        QTest::newRow("List1") << "葎草" << false;
+        QTest::newRow("Frame1") << "葎草" << false;
+        QTest::newRow("Text1") << "种名： 葎草" << true;
+        QTest::newRow("Text5") << "习性： 草本（多年生）" << true;
+        QTest::newRow("Command2") << "作者博客" << true;
+    }
+    void chineseFromChineseFaces()
+    {
+        QFETCH(QString, sample);
+        QFETCH(bool, song);
+        QTextLayout layout(sample, m_form.findChild<QWidget *>(QTest::currentDataTag())->font());
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
+        QVERIFY(!runs.isEmpty());
+        for (const QGlyphRun &run : runs) {
+            const QString family = run.rawFont().familyName();
+            QVERIFY2(family.contains("CJK") && family.contains("Serif") == song,
+                     qPrintable(family));
+            QVERIFY(!run.glyphIndexes().contains(0)); // glyph 0 is the box
+        }
+    }
+
+private:
+    Form1 m_form {[] { return QString(); }};
+};
+
+QTEST_MAIN(TestWindowForm)
+#include "tst_window_form.moc"

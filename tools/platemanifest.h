@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+// The record of the photos the plate generator wrote: file name, size and SHA-256 of each, and
+// the drawing version they were made with. A photo on disk that no longer matches its record
+// (or has none) was put there by someone else and is never touched.
+class PlateManifest
+{
+public:
+    struct Record
+    {
+        qint64 size = 0;
+        QByteArray sha256; // hex
+    };
+
+    // Reads the manifest; a missing or unreadable file gives an empty manifest.
+    static PlateManifest load(const QString &path);
+    // Writes the manifest in one step (a crash leaves the old one in place).
+    bool save(const QString &path) const;
+
+    int version() const { return m_version; }
+    void setVersion(int version) { m_version = version; }
+
+    // True when the file at `path` is exactly the one recorded under `name`.
+    bool matches(const QString &name, const QString &path) const;
+    bool contains(const QString &name) const { return m_records.contains(name); }
+    void record(const QString &name, const QByteArray &contents);
+    void forget(const QString &name) { m_records.remove(name); }
+
+    static QByteArray hashOf(const QByteArray &contents);
+
+private:
+    int m_version = 0;
+    QHash<QString, Record> m_records;
+};
