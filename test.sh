@@ -11,7 +11,9 @@ extra=()
 if [ "${1:-}" = "--sanitize" ]; then
     build_dir=build-sanitize
     extra=(-DQUILLORA_SANITIZE=ON)
-    export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+    # Leaks inside system libraries only (sound server client, session bus); see the file.
+    export LSAN_OPTIONS=suppressions=$top/tests/lsan.supp:print_suppressions=0
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
 

@@ -1,10 +1,13 @@
 #include "benchprobes.h"
 
 #include "benchprocess.h"
+#include "firstframe.h"
 #include "fontmap.h"
+#include "fontwarmup.h"
 #include "form1.h"
 #include "herbcatalogue.h"
 #include "mediaplayerwidget.h"
+#include "musicplayer.h"
 #include "paintwatch.h"
 #include "photobox.h"
 
@@ -36,8 +39,7 @@ std::atomic<long> liveObjects {0};
 void countObjects()
 {
     qtHookData[kAddQObjectHook] = reinterpret_cast<quintptr>(+[](QObject *) { ++liveObjects; });
-    qtHookData[kRemoveQObjectHook] =
-            reinterpret_cast<quintptr>(+[](QObject *) { --liveObjects; });
+    qtHookData[kRemoveQObjectHook] = reinterpret_cast<quintptr>(+[](QObject *) { --liveObjects; });
 }
 
 qint64 threadCpuNs()
@@ -47,14 +49,16 @@ qint64 threadCpuNs()
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-long residentKb()
+// A resident set figure of this process in kB from /proc: all of it, or its anonymous
+// ("RssAnon:") or file-backed ("RssFile:") part.
+long residentKb(const QByteArray &field = "VmRSS:")
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLong();
     return 0;
 }
 
@@ -118,40 +122,42 @@ void settle(int milliseconds)
 int probeStartPhases(int argc, char *argv[], const QString &folder)
 {
     const qint64 start = steadyNs();
-    std::vector<qint64> marks;
-    const auto mark = [&marks] { marks.push_back(steadyNs()); };
+    std::vector<std::pair<const char *, qint64>> marks;
+    const auto mark = [&marks](const char *phase) { marks.emplace_back(phase, steadyNs()); };
 
+    std::jthread fontWarmUp = warmUpFontConfiguration();
     QApplication app(argc, argv);
-    mark();
+    mark("app");
     const QString names = HerbCatalogue::displayNames().join(QString());
     for (const QFont &font : {songFont(12, true), songFont(12), songFont(9), songFont(9.75),
                               tahomaFont(12, true), tahomaFont(12)})
         QFontMetrics(font).horizontalAdvance(names + QStringLiteral("种名别名科名属名习性"));
-    mark();
+    mark("fonts");
     {
         QListWidget list;
         for (const QString &name : HerbCatalogue::displayNames())
             new QListWidgetItem(name, &list);
     }
-    mark();
-    auto player = std::make_unique<MediaPlayerWidget>();
-    mark();
-    player->setURL(QUrl::fromLocalFile(folder + QStringLiteral("/photos/BGM.mp3")));
-    mark();
-    player.reset();
+    mark("list");
+    MediaPlayerWidget player;
+    player.setURL(QUrl::fromLocalFile(folder + QStringLiteral("/photos/BGM.mp3")));
+    mark("player");
     Form1 form([folder] { return folder; });
-    mark();
-    PaintWatch paints(&form);
+    mark("form");
+    qputenv("QUILLORA_FIRST_FRAME", "1");
     form.show();
-    paints.waitForNextPaint();
-    mark();
+    quitAfterFirstFrameWhenAsked(form);
+    app.exec();
+    mark("paint");
+    // Off the path to the first frame: the media framework starts and opens the music.
+    player.player()->setOpeningHeld(false);
+    mark("media");
 
     QStringList fields {QStringLiteral("start=%1").arg(start)};
-    const char *names_[] = {"app", "fonts", "list", "player", "url", "form", "paint"};
     qint64 previous = start;
-    for (size_t i = 0; i < marks.size(); ++i) {
-        fields << QStringLiteral("%1=%2").arg(QLatin1String(names_[i])).arg(ms(marks[i] - previous));
-        previous = marks[i];
+    for (const auto &[phase, at] : marks) {
+        fields << QStringLiteral("%1=%2").arg(QLatin1String(phase)).arg(ms(at - previous));
+        previous = at;
     }
     say(fields.join(QLatin1Char(' ')));
     return 0;
@@ -200,10 +206,12 @@ int probeAllPlantsMemory(int argc, char *argv[], const QString &folder)
         peak = std::max(peak, residentKb());
     }
     settle(500);
-    say(QStringLiteral("before=%1 after=%2 peak=%3 herb=%4")
+    say(QStringLiteral("before=%1 after=%2 peak=%3 anon=%4 file=%5 herb=%6")
                 .arg(before)
                 .arg(residentKb())
                 .arg(peak)
+                .arg(residentKb("RssAnon:"))
+                .arg(residentKb("RssFile:"))
                 .arg(window.form.herbNumber()));
     return 0;
 }
@@ -231,16 +239,20 @@ int probeHeldKey(int argc, char *argv[], const QString &folder, int repeatsPerSe
     // The key comes from another thread, like a display server that keeps queueing repeats
     // however busy the window is.
     const qint64 start = steadyNs() + interval;
+    // The key is let go one repeat interval after the last repeat.
+    const qint64 release = start + presses * interval;
     std::thread keyboard([&] {
-        for (int k = 0; k < presses; ++k) {
-            std::this_thread::sleep_for(std::chrono::nanoseconds(start + k * interval - steadyNs()));
-            posted[k] = steadyNs();
-            QCoreApplication::postEvent(window.list,
-                                        new QKeyEvent(QEvent::KeyPress, Qt::Key_Down,
-                                                      Qt::NoModifier, QString(), k > 0));
+        for (int k = 0; k <= presses; ++k) {
+            std::this_thread::sleep_for(
+                    std::chrono::nanoseconds(start + k * interval - steadyNs()));
+            if (k < presses)
+                posted[k] = steadyNs();
+            QCoreApplication::postEvent(
+                    window.list,
+                    new QKeyEvent(k < presses ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_Down,
+                                  Qt::NoModifier, QString(), k > 0 && k < presses));
         }
     });
-    const qint64 release = start + presses * interval;
     while (lastPainted == 0 && steadyNs() < release + 30000000000LL)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     keyboard.join();
@@ -248,11 +260,13 @@ int probeHeldKey(int argc, char *argv[], const QString &folder, int repeatsPerSe
     double worstBacklog = 0;
     for (size_t k = 0; k < handled.size() && k < posted.size(); ++k)
         worstBacklog = std::max(worstBacklog, ms(handled[k] - posted[k]));
-    say(QStringLiteral("presses=%1 handled=%2 backlog=%3 release_to_last=%4 herb=%5")
+    say(QStringLiteral("presses=%1 handled=%2 backlog=%3 last_repeat_to_last=%4 "
+                       "release_to_last=%5 herb=%6")
                 .arg(presses)
                 .arg(handled.size())
                 .arg(worstBacklog)
-                .arg(lastPainted ? ms(lastPainted - release) : -1.0)
+                .arg(lastPainted ? ms(lastPainted - posted.back()) : -1.0)
+                .arg(lastPainted ? ms(std::max<qint64>(0, lastPainted - release)) : -1.0)
                 .arg(window.form.herbNumber()));
     return 0;
 }
@@ -286,15 +300,21 @@ int probeSoak(int argc, char *argv[], const QString &folder, int ticks, int sele
     const long rssBefore = residentKb();
     const long objectsBefore = liveObjects;
     const qint64 wall0 = steadyNs();
-    run(ticks, selections);
+    // In two halves: memory that keeps growing grows in the second half too.
+    run(ticks / 2, selections / 2);
+    const long rssMiddle = residentKb();
+    const int firstHalf = selected;
+    selected = 0;
+    run(ticks - ticks / 2, selections - selections / 2);
     const double seconds = double(steadyNs() - wall0) / 1e9;
     settle(200);
-    say(QStringLiteral("ticks=%1 selections=%2 seconds=%3 rss_before=%4 rss_after=%5 "
-                       "objects_before=%6 objects_after=%7")
+    say(QStringLiteral("ticks=%1 selections=%2 seconds=%3 rss_before=%4 rss_middle=%5 "
+                       "rss_after=%6 objects_before=%7 objects_after=%8")
                 .arg(ticks)
-                .arg(selected)
+                .arg(firstHalf + selected)
                 .arg(seconds)
                 .arg(rssBefore)
+                .arg(rssMiddle)
                 .arg(residentKb())
                 .arg(objectsBefore)
                 .arg(long(liveObjects)));

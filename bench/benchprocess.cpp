@@ -1,5 +1,6 @@
 #include "benchprocess.h"
 
+#include <QDir>
 #include <QFile>
 #include <QThread>
 
@@ -7,10 +8,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <vector>
-#include <unistd.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 #include <fcntl.h>
 
@@ -116,15 +117,15 @@ void stopChild(pid_t pid)
 
 double processCpuSeconds(pid_t pid)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray line = stat.readAll();
-    // Fields after the command name (which may hold blanks): state is field 3, utime 14, stime 15.
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return 0;
-    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+    // The scheduler's own count of time on a CPU, in nanoseconds, summed over the threads.
+    double seconds = 0;
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile schedstat(tasks + QLatin1Char('/') + task + QStringLiteral("/schedstat"));
+        if (schedstat.open(QIODevice::ReadOnly))
+            seconds += schedstat.readAll().split(' ').value(0).toDouble() / 1e9;
+    }
+    return seconds;
 }
 
 VirtualDisplay::VirtualDisplay()

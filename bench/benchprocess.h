@@ -26,7 +26,7 @@ pid_t startChild(const QStringList &argv, const QStringList &extraEnv = {});
 // Ends a child started by startChild and reaps it.
 void stopChild(pid_t pid);
 
-// CPU seconds (user + system) a running process has used so far, from /proc.
+// CPU seconds a running process's live threads have used so far (the scheduler's count).
 double processCpuSeconds(pid_t pid);
 
 // The steady (monotonic) clock in nanoseconds, the clock of the first-frame probe.

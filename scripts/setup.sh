@@ -14,11 +14,11 @@ packages=(
     # music playback through GStreamer, and the encoder for the sample music
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good lame
     # fonts: a Song-style CJK face and a sans face with CJK coverage
-    fonts-noto-cjk fonts-dejavu-core fontconfig
+    fonts-noto-cjk fonts-dejavu-core fontconfig libfontconfig-dev
     # a display for tests and screenshots, and the browser starter
     xvfb xauth xdg-utils
     # benchmark floor (djpeg) and desktop metadata checks
-    libjpeg-turbo-progs desktop-file-utils appstream dpkg-dev file
+    libjpeg-turbo-progs libjpeg-dev desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

@@ -1,4 +1,5 @@
 #include "firstframe.h"
+#include "fontwarmup.h"
 #include "form1.h"
 #include "mediabackend.h"
 
@@ -55,6 +56,7 @@ int main(int argc, char *argv[])
                 "无法打开窗口：没有可用的图形显示（DISPLAY 与 WAYLAND_DISPLAY 均未设置）。"));
         return 1;
     }
+    const std::jthread fontWarmUp = warmUpFontConfiguration();
     QApplication app(argc, argv);
 
     const QStringList arguments = QApplication::arguments().mid(1);

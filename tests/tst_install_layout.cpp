@@ -1,5 +1,6 @@
 // The installed tree: the application folder with its photos, the link in bin/, the desktop
-// entry and icons, and the program started by the desktop entry's command finding its photos.
+// entry and icons, and the program started by the desktop entry's command finding its photos;
+// copies of the program in folders with awkward names finding theirs and writing no file.
 
 #include "herbcatalogue.h"
 
@@ -25,10 +26,14 @@ private slots:
     void iconsAtEverySize_data();
     void iconsAtEverySize();
     void desktopCommandShowsAPhoto();
+    void copiedAnywhereFindsItsPhotosAndWritesNothing_data();
+    void copiedAnywhereFindsItsPhotosAndWritesNothing();
 
 private:
     QString path(const QString &relative) const { return m_prefix.filePath(relative); }
     QString desktopKey(const QString &key) const;
+    static bool showsAPhoto(const QString &screenshot);
+    static QStringList filesBelow(const QString &folder);
 
     QTemporaryDir m_prefix;
     QString m_desktopFile;
@@ -136,15 +141,83 @@ void TestInstallLayout::desktopCommandShowsAPhoto()
 
     // The photo box lies at (432, 32), 433 x 353. When the photo is missing it shows only dark
     // green and a line of notice text; a photo covers most of it with other colours.
-    const QImage window(shot);
-    QVERIFY(!window.isNull());
+    QVERIFY2(showsAPhoto(shot), qPrintable(shot));
+}
+
+void TestInstallLayout::copiedAnywhereFindsItsPhotosAndWritesNothing_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("blanks") << QStringLiteral("my book");
+    QTest::newRow("#") << QStringLiteral("book#2");
+    QTest::newRow("%") << QStringLiteral("100%book");
+    QTest::newRow("?") << QStringLiteral("book?");
+    QTest::newRow("Chinese") << QStringLiteral("药用植物图鉴");
+    QTest::newRow("all together") << QStringLiteral("药用 植物#1 100%?");
+}
+
+void TestInstallLayout::copiedAnywhereFindsItsPhotosAndWritesNothing()
+{
+    // The program, the photo --screenshot chooses (薄荷) and the music, copied into a folder
+    // whose name a URL or a shell would treat specially; run with a home folder of its own.
+    QFETCH(QString, folder);
+    QTemporaryDir root;
+    const QString app = root.filePath(folder);
+    const QString home = root.filePath(QStringLiteral("home"));
+    QVERIFY(QDir().mkpath(app + "/photos") && QDir().mkpath(home));
+    for (const QString &file : {QStringLiteral("quillora"), QStringLiteral("photos/薄荷.jpg"),
+                                QStringLiteral("photos/BGM.mp3")})
+        QVERIFY(QFile::copy(path("lib/quillora/" + file), app + '/' + file));
+    const QStringList before = filesBelow(root.path());
+
+    QTemporaryDir elsewhere;
+    const QString shot = elsewhere.filePath("shot.png");
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home);
+    for (const auto &[xdg, where] : {std::pair {"XDG_CONFIG_HOME", "/.config"},
+                                     {"XDG_CACHE_HOME", "/.cache"},
+                                     {"XDG_DATA_HOME", "/.local/share"},
+                                     {"XDG_STATE_HOME", "/.local/state"}})
+        environment.insert(xdg, home + where);
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(elsewhere.path());
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(app + "/quillora", {"--screenshot", shot});
+    QVERIFY(program.waitForFinished(60000));
+    QVERIFY2(program.exitCode() == 0, program.readAll().constData());
+    QVERIFY2(showsAPhoto(shot), qPrintable(folder));
+
+    // The platform's own: font and media plugin caches, the sound server's client link.
+    static const QRegularExpression platformFiles(
+            "^home/\\.(cache(/(fontconfig|gstreamer-1\\.0|mesa_shader_cache)(/|$)|$)"
+            "|config(/pulse(/|$)|$))");
+    QStringList after = filesBelow(root.path());
+    after.removeIf([](const QString &file) { return platformFiles.match(file).hasMatch(); });
+    QCOMPARE(after, before);
+}
+
+bool TestInstallLayout::showsAPhoto(const QString &screenshot)
+{
+    // The photo box lies at (432, 32), 433 x 353. When the photo is missing it shows only dark
+    // green and a line of notice text; a photo covers most of it with other colours.
+    const QImage window(screenshot);
     const QRect box(432, 32, 433, 353);
     int darkGreen = 0;
     for (int y = box.top(); y <= box.bottom(); ++y)
         for (int x = box.left(); x <= box.right(); ++x)
             darkGreen += window.pixelColor(x, y) == QColor(0, 64, 0);
-    QVERIFY2(darkGreen < box.width() * box.height() / 2,
-             qPrintable(QString("%1 of the photo box is background").arg(darkGreen)));
+    return !window.isNull() && darkGreen < box.width() * box.height() / 2;
+}
+
+QStringList TestInstallLayout::filesBelow(const QString &folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(folder).relativeFilePath(it.next());
+    files.sort();
+    return files;
 }
 
 QTEST_GUILESS_MAIN(TestInstallLayout)

@@ -1,6 +1,7 @@
 // Choosing a plant in the real window by click, re-click, double click and keys: the photo is
 // read anew, then the nine fact boxes are written in order. A choice that names no row; the
-// photo box's clipping; photos that cannot be shown.
+// photo box's clipping; unusual JPEG flavours; photos that cannot be shown, down to names that
+// are no regular file.
 
 #include "form1.h"
 #include "herbdisplay.h"
@@ -14,6 +15,15 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <jpeglib.h>
+
+#include <cstdlib>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -45,6 +55,73 @@ QByteArray jpeg(const QImage &image, bool turned = false)
                                "\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0",
                                36));
     return data;
+}
+
+// JPEG written by libjpeg itself in the flavours cameras and image editors use. CMYK is stored
+// inverted, as Adobe applications write it.
+struct Flavour
+{
+    J_COLOR_SPACE space = JCS_RGB;
+    bool progressive = false;
+    bool arithmetic = false;
+    int restartRows = 0;
+};
+
+QByteArray jpegFlavour(const QImage &image, const Flavour &flavour)
+{
+    jpeg_compress_struct info {};
+    jpeg_error_mgr errors {};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char *out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = image.width();
+    info.image_height = image.height();
+    info.in_color_space = flavour.space;
+    info.input_components = flavour.space == JCS_CMYK ? 4 : flavour.space == JCS_GRAYSCALE ? 1 : 3;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 95, TRUE);
+    if (flavour.progressive)
+        jpeg_simple_progression(&info);
+    info.arith_code = flavour.arithmetic;
+    info.restart_in_rows = flavour.restartRows;
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> line(image.width() * info.input_components);
+    for (int y = 0; y < image.height(); ++y) {
+        JSAMPLE *sample = line.data();
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (flavour.space == JCS_GRAYSCALE) {
+                *sample++ = JSAMPLE(qGray(c.rgb()));
+            } else if (flavour.space == JCS_CMYK) {
+                const QColor k = c.toCmyk();
+                for (int v : {k.cyan(), k.magenta(), k.yellow(), k.black()})
+                    *sample++ = JSAMPLE(255 - v);
+            } else {
+                for (int v : {c.red(), c.green(), c.blue()})
+                    *sample++ = JSAMPLE(v);
+            }
+        }
+        JSAMPROW row = line.data();
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    const QByteArray data(reinterpret_cast<const char *>(out), qsizetype(size));
+    std::free(out);
+    jpeg_destroy_compress(&info);
+    return data;
+}
+
+// Writes new width and height into the frame header (SOF0 to SOF2).
+QByteArray withSize(QByteArray data, int width, int height)
+{
+    qsizetype sof = -1;
+    for (const char *marker : {"\xFF\xC0", "\xFF\xC1", "\xFF\xC2"})
+        if (sof < 0)
+            sof = data.indexOf(marker);
+    const char size[4] = {char(height >> 8), char(height), char(width >> 8), char(width)};
+    return data.replace(sof + 5, 4, size, 4);
 }
 
 } // namespace
@@ -187,25 +264,74 @@ private slots:
             QCOMPARE(box.pixelColor(1, seen.height() + 1), kDarkGreen);
     }
 
+    void unusualJpegFlavours_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QColor>("seen"); // the colour of the part the box shows
+        // Blue where the box shows the picture, yellow where it must be cut off.
+        QImage picture = solid(QSize(600, 500), Qt::yellow);
+        QPainter(&picture).fillRect(0, 0, 433, 353, Qt::blue);
+        const QColor blue(Qt::blue);
+        const QColor grey(qGray(blue.rgb()), qGray(blue.rgb()), qGray(blue.rgb()));
+        QTest::newRow("progressive") << jpegFlavour(picture, {JCS_RGB, true}) << blue;
+        QTest::newRow("greyscale") << jpegFlavour(picture, {JCS_GRAYSCALE}) << grey;
+        QTest::newRow("CMYK") << jpegFlavour(picture, {JCS_CMYK}) << blue;
+        QTest::newRow("arithmetic coding") << jpegFlavour(picture, {JCS_RGB, false, true}) << blue;
+        QTest::newRow("restart markers")
+                << jpegFlavour(picture, {JCS_RGB, false, false, 1}) << blue;
+        QTest::newRow("odd size, progressive")
+                << jpegFlavour(picture.copy(0, 0, 437, 357), {JCS_RGB, true}) << blue;
+    }
+    void unusualJpegFlavours()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QColor, seen);
+        writePhoto(QStringLiteral("艾"), content);
+        click(0);
+        QVERIFY2(m_picture->notice().isEmpty(), qPrintable(m_picture->notice()));
+        QCOMPARE(m_picture->picture().size(), QSize(433, 353));
+        const QImage box = m_picture->grab().toImage();
+        for (const QPoint &at : {QPoint(1, 1), QPoint(426, 1), QPoint(1, 346), QPoint(426, 346)})
+            QVERIFY2(near(box.pixelColor(at), seen), qPrintable(box.pixelColor(at).name()));
+    }
+
     void photoThatCannotBeShown_data()
     {
         const QByteArray whole = jpeg(solid(QSize(433, 353), Qt::green));
-        QByteArray huge = whole;
-        huge.replace(huge.indexOf("\xFF\xC0") + 5, 4, "\xEA\x60\xEA\x60"); // 60000 x 60000
-        QTest::addColumn<QByteArray>("content"); // "-": no file, "/": a folder
+        QByteArray twelveBit = whole;
+        twelveBit[twelveBit.indexOf("\xFF\xC0") + 4] = 12; // samples of 12 bits
+        QTest::addColumn<QByteArray>("content"); // "-": no file, "/": a folder, "|": a FIFO,
+                                                 // "~": a dangling link, "@": a link to a device
         QTest::newRow("missing") << QByteArray("-");
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("not a picture") << QByteArray("这不是照片");
         QTest::newRow("cut short") << whole.left(whole.size() / 2);
         QTest::newRow("a folder") << QByteArray("/");
-        QTest::newRow("too large") << huge;
+        QTest::newRow("too large") << withSize(whole, 60000, 60000);
+        QTest::newRow("progressive, too large to hold") << withSize(
+                jpegFlavour(solid(QSize(433, 353), Qt::green), {JCS_RGB, true}), 8000, 8000);
+        QTest::newRow("12-bit samples") << twelveBit;
+#ifdef Q_OS_UNIX
+        QTest::newRow("a FIFO") << QByteArray("|");
+        QTest::newRow("a dangling link") << QByteArray("~");
+        QTest::newRow("a link to a device") << QByteArray("@");
+#endif
     }
     void photoThatCannotBeShown()
     {
         QFETCH(QByteArray, content);
         const QString bad = QStringLiteral("白梨");
+        const QString badPath = m_folder.filePath("photos/" + bad + ".jpg");
         if (content == "/")
             QVERIFY(QDir(m_folder.path()).mkpath("photos/" + bad + ".jpg"));
+#ifdef Q_OS_UNIX
+        else if (content == "|") // no writer ever comes: opening it to read would wait for ever
+            QCOMPARE(mkfifo(QFile::encodeName(badPath).constData(), 0600), 0);
+        else if (content == "~")
+            QVERIFY(QFile::link(m_folder.filePath("gone.jpg"), badPath));
+        else if (content == "@")
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), badPath));
+#endif
         else if (content != "-")
             writePhoto(bad, content);
         writePhoto(QStringLiteral("艾"), jpeg(solid(QSize(433, 353), Qt::red)));

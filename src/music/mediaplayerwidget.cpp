@@ -47,10 +47,13 @@ void MediaPlayerWidget::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_waitingForScreen)
         return;
-    if (QWindow *screenWindow = window()->windowHandle())
+    QWindow *screenWindow = window()->windowHandle();
+    if (screenWindow && !screenWindow->isExposed()) {
         screenWindow->installEventFilter(this);
-    else
+    } else { // no screen window, or one already on screen: nothing to wait for
+        m_waitingForScreen = false;
         m_player->setOpeningHeld(false);
+    }
 }
 
 bool MediaPlayerWidget::eventFilter(QObject *watched, QEvent *event)

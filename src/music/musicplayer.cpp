@@ -3,12 +3,25 @@
 #include <QAudio>
 #include <QAudioOutput>
 #include <QMediaPlayer>
+#include <QTimer>
 
 #include <algorithm>
 
+namespace {
+
+// How often a playing player checks that its position moves, and after how many checks
+// without progress it takes its sound output for stuck.
+constexpr int kProgressCheckMs = 500;
+constexpr int kChecksBeforeStuck = 4;
+
+} // namespace
+
 MusicPlayer::MusicPlayer(QObject *parent)
     : QObject(parent)
+    , m_progressCheck(new QTimer(this))
 {
+    m_progressCheck->setInterval(kProgressCheckMs);
+    connect(m_progressCheck, &QTimer::timeout, this, &MusicPlayer::checkProgress);
 }
 
 QMediaPlayer *MusicPlayer::mediaPlayer()
@@ -16,24 +29,54 @@ QMediaPlayer *MusicPlayer::mediaPlayer()
     if (m_player)
         return m_player;
     m_player = new QMediaPlayer(this);
-    m_output = new QAudioOutput(this);
-    m_player->setAudioOutput(m_output);
+    setOutput(new QAudioOutput(this));
     m_player->setLoops(playCount());
     m_player->setPlaybackRate(1.0);
-    m_output->setVolume(outputGain(m_volume));
-    m_output->setMuted(m_muted);
 
     // Errors are only ever shown as a play state; nothing here opens a dialog.
     connect(m_player, &QMediaPlayer::playbackStateChanged, this, &MusicPlayer::refresh);
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &MusicPlayer::refresh);
     connect(m_player, &QMediaPlayer::errorOccurred, this, &MusicPlayer::refresh);
     connect(m_player, &QMediaPlayer::positionChanged, this, &MusicPlayer::positionChanged);
-    connect(m_player, &QMediaPlayer::durationChanged, this, &MusicPlayer::durationChanged);
-    connect(m_output, &QAudioOutput::mutedChanged, this, [this](bool muted) {
+    // A reopening passes through "no media"; the bar keeps showing the file's length meanwhile.
+    connect(m_player, &QMediaPlayer::durationChanged, this, [this](qint64 duration) {
+        if (duration > 0 || m_player->source() == m_url)
+            emit durationChanged(duration);
+    });
+    return m_player;
+}
+
+void MusicPlayer::setOutput(QAudioOutput *output)
+{
+    output->setVolume(outputGain(m_volume));
+    output->setMuted(m_muted);
+    connect(output, &QAudioOutput::mutedChanged, this, [this](bool muted) {
         m_muted = muted;
         emit muteChanged(muted);
     });
-    return m_player;
+    if (m_output) {
+        m_player->setAudioOutput(nullptr);
+        delete m_output;
+    }
+    m_output = output;
+    m_player->setAudioOutput(output);
+}
+
+// Should the sound output still stop taking sound (the player then "plays" at a standstill),
+// the file is opened again on a fresh output once the position has not moved for a while, and
+// goes on from where it stood.
+void MusicPlayer::checkProgress()
+{
+    const qint64 position = m_player->position();
+    if (position != m_checkedPosition) {
+        m_checkedPosition = position;
+        m_checksWithoutProgress = 0;
+        return;
+    }
+    if (++m_checksWithoutProgress < kChecksBeforeStuck)
+        return;
+    m_checksWithoutProgress = 0;
+    reopen(position);
 }
 
 void MusicPlayer::setOpeningHeld(bool held)
@@ -69,12 +112,30 @@ void MusicPlayer::play()
     if (m_url.isEmpty() || m_openPending)
         return;
     m_stopRequested = false;
-    // A stopped player starts from the beginning. GStreamer leaves the position at the end of
-    // the stream after a pass, and playing from there would end again at once.
-    if (mediaPlayer()->playbackState() == QMediaPlayer::StoppedState)
-        m_player->setPosition(0);
-    m_player->play();
+    // A player that has come to rest after a pass, or after a stop, starts the file again from
+    // the beginning on a fresh opening.
+    const QMediaPlayer::MediaStatus status = mediaPlayer()->mediaStatus();
+    if (m_player->playbackState() == QMediaPlayer::StoppedState
+        && (status == QMediaPlayer::EndOfMedia || status == QMediaPlayer::LoadedMedia
+            || status == QMediaPlayer::BufferedMedia))
+        reopen(0);
+    else
+        m_player->play();
     refresh();
+}
+
+// Opens the file again on a fresh sound output and plays it from `position`. Restarting the
+// old stream instead is unreliable with GStreamer: played again from where a pass ended it
+// ends again at once, and its PulseAudio output may lose the sound of later passes (the
+// server's queue overflows) or stop taking sound altogether.
+void MusicPlayer::reopen(qint64 position)
+{
+    setOutput(new QAudioOutput(this));
+    m_player->setSource(QUrl());
+    m_player->setSource(m_url);
+    if (position > 0)
+        m_player->setPosition(position);
+    m_player->play();
 }
 
 void MusicPlayer::pause()
@@ -192,6 +253,14 @@ void MusicPlayer::setPlayState(int state)
     const int last = m_announcing.isEmpty() ? m_playState : m_announcing.last();
     if (state == last)
         return;
+    // Only a playing player watches its progress, so a silent one costs nothing.
+    if (state == Playing && !m_progressCheck->isActive()) {
+        m_checkedPosition = -1;
+        m_checksWithoutProgress = 0;
+        m_progressCheck->start();
+    } else if (state != Playing && state != Buffering && state != Transitioning) {
+        m_progressCheck->stop();
+    }
     m_announcing.append(state);
     if (m_announcing.size() > 1)
         return; // announced by the loop below, further up the stack

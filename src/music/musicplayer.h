@@ -6,6 +6,7 @@
 
 class QAudioOutput;
 class QMediaPlayer;
+class QTimer;
 
 // The playing logic behind WindowsMediaPlayer1: one music file on QMediaPlayer + QAudioOutput,
 // seen from outside the way the window uses it. Writing URL with autoStart on starts the file;
@@ -76,9 +77,15 @@ private:
     int currentPlayState() const;
     void refresh();
     void setPlayState(int state);
+    void setOutput(QAudioOutput *output);
+    void reopen(qint64 position);
+    void checkProgress();
 
     QMediaPlayer *m_player = nullptr;
     QAudioOutput *m_output = nullptr;
+    QTimer *m_progressCheck = nullptr;
+    qint64 m_checkedPosition = -1;
+    int m_checksWithoutProgress = 0;
     QUrl m_url;
     int m_playState = Undefined;
     QList<int> m_announcing; // states to announce, the one being announced first

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QSlider>
+#include <QStyle>
 #include <QToolButton>
 
 #include <algorithm>
@@ -207,9 +208,16 @@ void PlayerControls::setDuration(qint64 milliseconds)
 void PlayerControls::setPosition(qint64 milliseconds)
 {
     m_position = std::max<qint64>(milliseconds, 0);
-    if (!m_seekSlider->isSliderDown()) {
+    const int value = int(std::min<qint64>(m_position, INT_MAX));
+    // The player reports the position many times a second; the handle is moved only when it
+    // lands on another pixel, since nothing else can be seen.
+    const auto pixel = [this](int v) {
+        return QStyle::sliderPositionFromValue(m_seekSlider->minimum(), m_seekSlider->maximum(), v,
+                                               m_seekSlider->width());
+    };
+    if (!m_seekSlider->isSliderDown() && pixel(value) != pixel(m_seekSlider->value())) {
         const QSignalBlocker blocker(m_seekSlider);
-        m_seekSlider->setValue(int(std::min<qint64>(m_position, INT_MAX)));
+        m_seekSlider->setValue(value);
     }
     showTimes();
 }

@@ -100,10 +100,13 @@ Form1::Form1(std::function<QString()> applicationFolder, QWidget *parent)
 
 void Form1::createControls()
 {
-    m_frame = new QGroupBox(QStringLiteral("Quillora"), this);
+    // Each control gets its font before its text: text laid out in an inherited font would load
+    // typefaces that nothing shows, on the way to the first frame.
+    m_frame = new QGroupBox(this);
     m_frame->setObjectName(QStringLiteral("Frame1"));
     m_frame->setGeometry(twips(0, 0, 13455, 8535));
     m_frame->setFont(tahomaFont(12, true));
+    m_frame->setTitle(QStringLiteral("Quillora"));
     setColours(m_frame,
                {{QPalette::Window, kDarkGreen},
                 {QPalette::WindowText, kWhite},
@@ -135,10 +138,11 @@ void Form1::createControls()
     for (HerbField field : kHerbFields) {
         const int index = herbFieldIndex(field);
         const FactBoxPlace &place = kFactBoxPlaces[index];
-        auto *box = new QLineEdit(herbFieldPlaceholder(field), m_frame);
+        auto *box = new QLineEdit(m_frame);
         box->setObjectName(herbFieldTextBox(field));
         box->setGeometry(twips(kFactBoxLeft, place.top, place.width, place.height));
         box->setFont(songFont(place.pointSize));
+        box->setText(herbFieldPlaceholder(field));
         setColours(box, {{QPalette::Base, kDarkGreen}, {QPalette::Text, menuBarColour()}});
         box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         box->setCursorPosition(0);
@@ -226,11 +230,21 @@ void Form1::List1_Click()
 }
 
 // One reading of the clock per tick, so the date and the time always come from the same
-// instant. Only the band of the second text line, where the banner is printed, is repainted.
+// instant. Only the band of the second text line, where the banner is printed, is repainted,
+// and of that only what no opaque control covers: nothing else can change on screen. A tick
+// that prints the same line as the last one would paint the same pixels, so it paints none.
 void Form1::Timer1_Timer()
 {
-    m_bannerLine = bannerLine(m_clock(), locale());
-    update(bannerBand(font(), width()));
+    QString line = bannerLine(m_clock(), locale());
+    if (line == m_bannerLine)
+        return;
+    m_bannerLine = std::move(line);
+    QRegion uncovered(bannerBand(font(), width()));
+    for (const QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (control->isVisible()
+            && (control->autoFillBackground() || control->testAttribute(Qt::WA_OpaquePaintEvent)))
+            uncovered -= control->geometry();
+    update(uncovered);
 }
 
 // The window's own surface: cleared to its background, an empty first line, then the banner at

@@ -8,6 +8,12 @@
 
 #include <cstring>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // A camera photo is a few megabytes; anything far beyond is refused before it is read.
@@ -16,6 +22,52 @@ constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
 constexpr qint64 kMaxPixels = 100'000'000;
 // Decoders that cannot stop at the corner decode everything at four bytes per pixel.
 constexpr qint64 kMaxFullDecodeBytes = 256 * 1024 * 1024;
+// A progressive JPEG is held whole in memory (up to six bytes per pixel) before its first line
+// can be shown, however little of it is shown.
+constexpr qint64 kMaxProgressivePixels = 25'000'000;
+
+// True when the JPEG data's frame header says progressive (SOF2, SOF6, SOF10 or SOF14).
+bool jpegProgressive(QByteArrayView data)
+{
+    const auto *bytes = reinterpret_cast<const uchar *>(data.data());
+    const qsizetype size = data.size();
+    if (size < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8)
+        return false;
+    for (qsizetype at = 2; at + 4 <= size && bytes[at] == 0xFF;) {
+        while (at + 4 <= size && bytes[at + 1] == 0xFF) // fill bytes
+            ++at;
+        const uchar code = bytes[at + 1];
+        if (code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC)
+            return code == 0xC2 || code == 0xC6 || code == 0xCA || code == 0xCE;
+        if (code == 0xDA || code == 0xD9) // scan data or the end before any frame header
+            return false;
+        at += 2 + ((bytes[at + 2] << 8) | bytes[at + 3]);
+    }
+    return false;
+}
+
+// Opens only regular files: a FIFO, a device or a socket under a photo's name is never opened
+// in a way that could wait for a writer or read for ever.
+bool openRegularFile(QFile &file)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(file.fileName()).constData(),
+                          O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat status
+    {
+    };
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+#else
+    return QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly);
+#endif
+}
 
 // The part of the stored picture that ends up in the box's top-left visibleSize once the
 // picture has been turned upright.
@@ -83,7 +135,7 @@ PhotoRead readVisiblePhoto(const QString &path, const QSize &visibleSize)
         return {{}, PhotoProblem::TooLarge};
 
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!openRegularFile(file))
         return {{}, PhotoProblem::Damaged};
     if (file.size() > kMaxFileBytes)
         return {{}, PhotoProblem::TooLarge};
@@ -100,7 +152,7 @@ PhotoRead readVisiblePhoto(const QString &path, const QSize &visibleSize)
     if (!stored.isValid() || stored.isEmpty())
         return {{}, PhotoProblem::Damaged};
     const qint64 pixels = qint64(stored.width()) * stored.height();
-    if (pixels > kMaxPixels
+    if (pixels > kMaxPixels || (jpegProgressive(bytes) && pixels > kMaxProgressivePixels)
         || (!reader.supportsOption(QImageIOHandler::ClipRect) && pixels * 4 > kMaxFullDecodeBytes))
         return {{}, PhotoProblem::TooLarge};
 
