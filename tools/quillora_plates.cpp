@@ -7,7 +7,7 @@
 
 #include "herbcatalogue.h"
 #include "platemanifest.h"
-#include "specimenplate.h"
+#include "plateartwork.h"
 
 #include <QBuffer>
 #include <QDir>

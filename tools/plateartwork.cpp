@@ -1,4 +1,4 @@
-#include "specimenplate.h"
+#include "plateartwork.h"
 
 #include "herbcatalogue.h"
 #include "herbentry.h"
