@@ -1,5 +1,5 @@
 // The sample background music and the build step that writes it.
-#include "bgmmanifest.h"
+#include "outputmanifest.h"
 #include "pentatonictune.h"
 
 #include <QCryptographicHash>
@@ -124,7 +124,10 @@ void MusicSampleTest::writesOnlyItsOwnFile()
     } else if (before == Before::OursOlder) {
         QFile file(music);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(BgmManifest::of(file.readAll(), kPentatonicTuneVersion - 1).save(manifest));
+        OutputManifest older;
+        older.setVersion(kPentatonicTuneVersion - 1);
+        older.record(QStringLiteral("BGM.mp3"), file.readAll());
+        QVERIFY(older.save(manifest));
     }
     QByteArray contentsBefore;
     if (QFile file(music); file.open(QIODevice::ReadWrite)) {
@@ -141,8 +144,8 @@ void MusicSampleTest::writesOnlyItsOwnFile()
     QCOMPARE(rewritten, written);
     if (written) {
         QVERIFY(after.readAll().startsWith(QByteArray::fromHex("fffb"))); // an MPEG audio frame
-        QVERIFY(BgmManifest::load(manifest).matches(music));
-        QCOMPARE(BgmManifest::load(manifest).version(), kPentatonicTuneVersion);
+        QVERIFY(OutputManifest::load(manifest).matches(QStringLiteral("BGM.mp3"), music));
+        QCOMPARE(OutputManifest::load(manifest).version(), kPentatonicTuneVersion);
     } else {
         QCOMPARE(after.readAll(), contentsBefore);
     }

@@ -6,8 +6,8 @@
 // the manifest but made by an older version of the piece; any other file there is someone's own
 // music and is kept. Without --manifest, OUTPUT is written only when absent. --seconds gives just
 // the opening of the piece, that long.
-#include "bgmmanifest.h"
 #include "mp3encoder.h"
+#include "outputmanifest.h"
 #include "pentatonictune.h"
 
 #include <QCommandLineParser>
@@ -54,10 +54,11 @@ int main(int argc, char *argv[])
         return fail(QStringLiteral("--seconds wants a positive number"));
     const QString manifestPath = parser.value(manifestOption);
 
+    const QString name = QFileInfo(output).fileName();
     if (QFileInfo::exists(output)) {
-        const BgmManifest previous
-                = manifestPath.isEmpty() ? BgmManifest() : BgmManifest::load(manifestPath);
-        if (!previous.matches(output)) {
+        const OutputManifest previous
+                = manifestPath.isEmpty() ? OutputManifest() : OutputManifest::load(manifestPath);
+        if (!previous.matches(name, output)) {
             std::printf("quillora-bgm: keeping %s, which was not made by this build\n",
                         qPrintable(QDir::toNativeSeparators(output)));
             return 0;
@@ -79,7 +80,10 @@ int main(int argc, char *argv[])
     QSaveFile file(output);
     if (!file.open(QIODevice::WriteOnly) || file.write(mp3) != mp3.size() || !file.commit())
         return fail(QStringLiteral("cannot write %1: %2").arg(output, file.errorString()));
-    if (!manifestPath.isEmpty() && !BgmManifest::of(mp3, kPentatonicTuneVersion).save(manifestPath))
+    OutputManifest written;
+    written.setVersion(kPentatonicTuneVersion);
+    written.record(name, mp3);
+    if (!manifestPath.isEmpty() && !written.save(manifestPath))
         return fail(QStringLiteral("cannot write %1").arg(manifestPath));
     std::printf("quillora-bgm: wrote %s (%.1f s)\n", qPrintable(QDir::toNativeSeparators(output)),
                 tune.seconds());

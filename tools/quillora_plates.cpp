@@ -6,7 +6,7 @@
 //     quillora-plates PHOTO_DIR MANIFEST
 
 #include "herbcatalogue.h"
-#include "platemanifest.h"
+#include "outputmanifest.h"
 #include "plateartwork.h"
 
 #include <QBuffer>
@@ -86,7 +86,7 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    PlateManifest manifest = PlateManifest::load(manifestPath);
+    OutputManifest manifest = OutputManifest::load(manifestPath);
     const bool current = manifest.version() == kPlateVersion;
     std::vector<const HerbEntry *> todo;
     QStringList kept;

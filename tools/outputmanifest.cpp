@@ -1,4 +1,4 @@
-#include "platemanifest.h"
+#include "outputmanifest.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -8,12 +8,12 @@
 #include <algorithm>
 
 namespace {
-const QByteArray kHeader = "# quillora-plates ";
+const QByteArray kHeader = "# quillora build output, version ";
 }
 
-PlateManifest PlateManifest::load(const QString &path)
+OutputManifest OutputManifest::load(const QString &path)
 {
-    PlateManifest manifest;
+    OutputManifest manifest;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return manifest;
@@ -34,7 +34,7 @@ PlateManifest PlateManifest::load(const QString &path)
     return manifest;
 }
 
-bool PlateManifest::save(const QString &path) const
+bool OutputManifest::save(const QString &path) const
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -50,7 +50,7 @@ bool PlateManifest::save(const QString &path) const
     return file.commit();
 }
 
-bool PlateManifest::matches(const QString &name, const QString &path) const
+bool OutputManifest::matches(const QString &name, const QString &path) const
 {
     const auto it = m_records.constFind(name);
     if (it == m_records.cend())
@@ -64,12 +64,12 @@ bool PlateManifest::matches(const QString &name, const QString &path) const
     return hashOf(file.readAll()) == it->sha256;
 }
 
-void PlateManifest::record(const QString &name, const QByteArray &contents)
+void OutputManifest::record(const QString &name, const QByteArray &contents)
 {
     m_records.insert(name, Record {contents.size(), hashOf(contents)});
 }
 
-QByteArray PlateManifest::hashOf(const QByteArray &contents)
+QByteArray OutputManifest::hashOf(const QByteArray &contents)
 {
     return QCryptographicHash::hash(contents, QCryptographicHash::Sha256).toHex();
 }

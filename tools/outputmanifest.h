@@ -4,10 +4,11 @@
 #include <QHash>
 #include <QString>
 
-// The record of the photos the plate generator wrote: file name, size and SHA-256 of each, and
-// the drawing version they were made with. A photo on disk that no longer matches its record
-// (or has none) was put there by someone else and is never touched.
-class PlateManifest
+// The record of the files a build tool wrote (the sample photos, the sample music): file name,
+// size and SHA-256 of each, and the version of the tool's artwork they were made with. A file on
+// disk that no longer matches its record (or has none) was put there by someone else and is
+// never touched.
+class OutputManifest
 {
 public:
     struct Record
@@ -17,7 +18,7 @@ public:
     };
 
     // Reads the manifest; a missing or unreadable file gives an empty manifest.
-    static PlateManifest load(const QString &path);
+    static OutputManifest load(const QString &path);
     // Writes the manifest in one step (a crash leaves the old one in place).
     bool save(const QString &path) const;
 
