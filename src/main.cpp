@@ -58,6 +58,7 @@ int main(int argc, char *argv[])
     }
     const std::jthread fontWarmUp = warmUpFontConfiguration();
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillora.Quillora"));
 
     const QStringList arguments = QApplication::arguments().mid(1);
     QString screenshot;

@@ -10,6 +10,7 @@
 #include "photobox.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -269,8 +270,10 @@ void Form1::Command2_Click()
 // not checked: a missing or broken one leaves the player silent.
 void Form1::Form_Load()
 {
-    m_player->setURL(
-            QUrl::fromLocalFile(m_applicationFolder() + QStringLiteral("/photos/BGM.mp3")));
+    const QString path = m_applicationFolder() + QStringLiteral("/photos/BGM.mp3");
+    // At the root folder the path starts with a doubled separator, which a URL would read as a
+    // host name; the file meant is the same one.
+    m_player->setURL(QUrl::fromLocalFile(QDir::cleanPath(path)));
 }
 
 // Whenever the player comes to rest stopped (the music has ended, or its stop button was
