@@ -38,15 +38,7 @@ QImage ownSurface(Form1 &form)
 }
 
 // An application folder without photos or music, so that no file is read.
-QString emptyFolder()
-{
-    return QStringLiteral("/nonexistent-quillora");
-}
-
-void tick(Form1 &form)
-{
-    QVERIFY(QMetaObject::invokeMethod(&form, "Timer1_Timer"));
-}
+const auto kNoFolder = [] { return QStringLiteral("/nonexistent-quillora"); };
 
 } // namespace
 
@@ -55,138 +47,99 @@ class TestBanner : public QObject
     Q_OBJECT
 
 private slots:
-    void lineFromOneReading_data();
-    void lineFromOneReading();
-    void printedOnSecondLineUnderFrame();
-    void eachTickReadsTheClockAfresh();
-    void tickRepaintsOnlyTheBand();
-    void tickCost();
-};
-
-void TestBanner::lineFromOneReading_data()
-{
-    QTest::addColumn<QDateTime>("reading");
-    QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<int>("weekStart");
-    QTest::addColumn<QString>("words");
-    const QLocale zh(QLocale::Chinese, QLocale::China);
-    const QLocale gb(QLocale::English, QLocale::UnitedKingdom);
-    QTest::newRow("Thursday morning") << QDateTime({2009, 3, 5}, {8, 7, 6}) << zh << 7
-                                      << "现在是 2009 年 3 月 5 日 星期四 8 点 7 分 6 秒";
-    QTest::newRow("Sunday night") << QDateTime({2023, 12, 31}, {23, 59, 30}) << zh << 7
-                                  << "现在是 2023 年 12 月 31 日 星期日 23 点 59 分 30 秒";
-    QTest::newRow("Sunday, week from Monday")
-            << QDateTime({2023, 12, 31}, {23, 59, 30}) << gb << 1
-            << "现在是 2023 年 12 月 31 日 Sunday 23 点 59 分 30 秒";
-    QTest::newRow("midnight") << QDateTime({2024, 2, 29}, {0, 0, 0}) << zh << 7
-                              << "现在是 2024 年 2 月 29 日 星期四 0 点 0 分 0 秒";
-}
-
-void TestBanner::lineFromOneReading()
-{
-    QFETCH(QDateTime, reading);
-    QFETCH(QLocale, locale);
-    QFETCH(int, weekStart);
-    QFETCH(QString, words);
-    QCOMPARE(int(locale.firstDayOfWeek()), weekStart);
-    QCOMPARE(bannerLine(reading, locale), QString(15, u' ') + words);
-}
-
-void TestBanner::printedOnSecondLineUnderFrame()
-{
-    Form1 form(emptyFolder);
-    form.setClock([] { return QDateTime({2009, 3, 5}, {8, 7, 6}); });
-    const int line = QFontMetrics(form.font()).lineSpacing();
-    const QRect first(0, 0, form.width(), line);
-    const QRect second(0, line, form.width(), line);
-    const QRect below(0, 2 * line, form.width(), form.height() - 2 * line);
-
-    QCOMPARE(bannerPixels(ownSurface(form), second), 0); // nothing before the first tick
-    tick(form);
-    const QImage surface = ownSurface(form);
-    QCOMPARE(surface.pixelColor(2, 2), QColor(0, 64, 0));
-    int leftmost = -1;
-    QVERIFY(bannerPixels(surface, second, &leftmost) > 200);
-    QVERIFY(leftmost >= QFontMetrics(form.font()).horizontalAdvance(QString(15, u' ')));
-    QCOMPARE(bannerPixels(surface, first), 0);
-    QCOMPARE(bannerPixels(surface, below), 0);
-
-    // With its children drawn, Frame1 covers the band.
-    QCOMPARE(bannerPixels(form.grab().toImage(), second), 0);
-}
-
-void TestBanner::eachTickReadsTheClockAfresh()
-{
-    Form1 form(emptyFolder);
-    auto *timer = form.findChild<QTimer *>(QStringLiteral("Timer1"));
-    QVERIFY(timer);
-    QCOMPARE(timer->interval(), 100);
-    QVERIFY(timer->isActive());
-    QVERIFY(!timer->isSingleShot());
-
-    int readings = 0;
-    QDateTime now({2009, 3, 5}, {8, 7, 6});
-    form.setClock([&] {
-        ++readings;
-        return now;
-    });
-    QTRY_VERIFY(readings >= 2); // the running timer ticks by itself
-    timer->stop();
-
-    const int line = QFontMetrics(form.font()).lineSpacing();
-    const QRect band(0, line, form.width(), line);
-    readings = 0;
-    tick(form);
-    const QImage first = ownSurface(form).copy(band);
-    now = now.addSecs(1);
-    tick(form);
-    const QImage second = ownSurface(form).copy(band);
-    now = now.addSecs(-1);
-    tick(form);
-    QCOMPARE(readings, 3);
-    QVERIFY(first != second);
-    QCOMPARE(ownSurface(form).copy(band), first);
-}
-
-void TestBanner::tickRepaintsOnlyTheBand()
-{
-    Form1 form(emptyFolder);
-    form.findChild<QTimer *>(QStringLiteral("Timer1"))->stop();
-    form.findChild<QGroupBox *>(QStringLiteral("Frame1"))->hide(); // let the band be seen
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-
-    struct PaintLog : QObject
+    void lineFromOneReading_data()
     {
-        QList<QRect> rects;
-        bool eventFilter(QObject *, QEvent *event) override
-        {
-            if (event->type() == QEvent::Paint)
-                rects << static_cast<QPaintEvent *>(event)->region().boundingRect();
-            return false;
-        }
-    } log;
-    QCoreApplication::processEvents();
-    form.installEventFilter(&log);
-    tick(form);
-    QTRY_VERIFY(!log.rects.isEmpty());
-    const int line = QFontMetrics(form.font()).lineSpacing();
-    for (const QRect &painted : std::as_const(log.rects))
-        QVERIFY(QRect(0, line, form.width(), line).contains(painted));
-}
-
-void TestBanner::tickCost()
-{
-    Form1 form(emptyFolder);
-    form.findChild<QTimer *>(QStringLiteral("Timer1"))->stop();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QBENCHMARK
-    {
-        tick(form);
-        QCoreApplication::processEvents();
+        QTest::addColumn<QDateTime>("reading");
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("words");
+        const QLocale zh(QLocale::Chinese, QLocale::China);
+        const QLocale gb(QLocale::English, QLocale::UnitedKingdom);
+        QTest::newRow("Thursday morning") << QDateTime({2009, 3, 5}, {8, 7, 6}) << zh
+                                          << "现在是 2009 年 3 月 5 日 星期四 8 点 7 分 6 秒";
+        QTest::newRow("Sunday night") << QDateTime({2023, 12, 31}, {23, 59, 30}) << zh
+                                      << "现在是 2023 年 12 月 31 日 星期日 23 点 59 分 30 秒";
+        QTest::newRow("Sunday, week from Monday")
+                << QDateTime({2023, 12, 31}, {23, 59, 30}) << gb
+                << "现在是 2023 年 12 月 31 日 Sunday 23 点 59 分 30 秒";
+        QTest::newRow("midnight") << QDateTime({2024, 2, 29}, {0, 0, 0}) << zh
+                                  << "现在是 2024 年 2 月 29 日 星期四 0 点 0 分 0 秒";
     }
-}
+    void lineFromOneReading()
+    {
+        QFETCH(QDateTime, reading);
+        QFETCH(QLocale, locale);
+        QFETCH(QString, words);
+        QCOMPARE(bannerLine(reading, locale), QString(15, u' ') + words);
+    }
+
+    // Each tick reads the clock once and prints the line on the second text line, under Frame1.
+    void eachTickPrintsTheClockOnTheSecondLine()
+    {
+        Form1 form(kNoFolder);
+        const int line = QFontMetrics(form.font()).lineSpacing();
+        const QRect band(0, line, form.width(), line);
+        QCOMPARE(bannerPixels(ownSurface(form), band), 0); // nothing before the first tick
+
+        auto *timer = form.findChild<QTimer *>(QStringLiteral("Timer1"));
+        QCOMPARE(timer->interval(), 100);
+        int readings = 0;
+        QDateTime now({2009, 3, 5}, {8, 7, 6});
+        form.setClock([&] {
+            ++readings;
+            return now;
+        });
+        QTRY_VERIFY(readings >= 2); // the running timer ticks by itself, again and again
+        timer->stop();
+
+        readings = 0;
+        QVERIFY(QMetaObject::invokeMethod(&form, "Timer1_Timer"));
+        const QImage surface = ownSurface(form);
+        QCOMPARE(surface.pixelColor(2, 2), QColor(0, 64, 0));
+        int leftmost = -1;
+        QVERIFY(bannerPixels(surface, band, &leftmost) > 200);
+        QVERIFY(leftmost >= QFontMetrics(form.font()).horizontalAdvance(QString(15, u' ')));
+        QCOMPARE(bannerPixels(surface, QRect(0, 0, form.width(), line)), 0);
+        QCOMPARE(bannerPixels(surface, QRect(0, 2 * line, form.width(), form.height() - 2 * line)),
+                 0);
+        QCOMPARE(bannerPixels(form.grab().toImage(), band), 0); // Frame1 covers the band
+
+        const QImage first = surface.copy(band);
+        now = now.addSecs(1);
+        QVERIFY(QMetaObject::invokeMethod(&form, "Timer1_Timer"));
+        QVERIFY(ownSurface(form).copy(band) != first);
+        now = now.addSecs(-1);
+        QVERIFY(QMetaObject::invokeMethod(&form, "Timer1_Timer"));
+        QCOMPARE(readings, 3);
+        QCOMPARE(ownSurface(form).copy(band), first);
+    }
+
+    void tickRepaintsOnlyTheBand()
+    {
+        Form1 form(kNoFolder);
+        form.findChild<QTimer *>(QStringLiteral("Timer1"))->stop();
+        form.findChild<QGroupBox *>(QStringLiteral("Frame1"))->hide(); // let the band be seen
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        struct PaintLog : QObject
+        {
+            QList<QRect> rects;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    rects << static_cast<QPaintEvent *>(event)->region().boundingRect();
+                return false;
+            }
+        } log;
+        QCoreApplication::processEvents();
+        form.installEventFilter(&log);
+        QVERIFY(QMetaObject::invokeMethod(&form, "Timer1_Timer"));
+        QTRY_VERIFY(!log.rects.isEmpty());
+        const int line = QFontMetrics(form.font()).lineSpacing();
+        for (const QRect &painted : std::as_const(log.rects))
+            QVERIFY(QRect(0, line, form.width(), line).contains(painted));
+    }
+};
 
 QTEST_MAIN(TestBanner)
 #include "tst_banner.moc"

@@ -14,11 +14,7 @@
 #include <QTextLayout>
 #include <QWindow>
 
-namespace {
-
-const QColor kDarkGreen(0, 64, 0);
-
-} // namespace
+static const QColor kDarkGreen(0, 64, 0);
 
 class TestWindowForm : public QObject
 {
