@@ -6,26 +6,27 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 int main()
 {
+    std::string table;
     for (HerbNumber n = 1; n <= HerbCatalogue::count(); ++n) {
         const HerbEntry *row = HerbCatalogue::entryAt(n);
-        std::string line = std::string(row->displayName) + '\t' + row->photoStem;
-        for (const char *value : row->values)
-            line += std::string("\t") + value;
-        const char *cells[] = {row->displayName, row->photoStem};
-        bool bad = false;
-        for (const char *cell : cells)
-            bad = bad || std::strpbrk(cell, "\t\r\n");
-        for (const char *value : row->values)
-            bad = bad || std::strpbrk(value, "\t\r\n");
-        if (bad) {
-            std::fprintf(stderr, "quillora-table: row %d (%s) holds a tab or a line break\n", n,
-                         row->displayName);
-            return 1;
+        std::vector<const char *> cells = {row->displayName, row->photoStem};
+        cells.insert(cells.end(), row->values.begin(), row->values.end());
+        for (size_t i = 0; i < cells.size(); ++i) {
+            const char *cell = cells[i];
+            if (std::strpbrk(cell, "\t\r\n")) {
+                std::fprintf(stderr, "quillora-table: row %d (%s) holds a tab or a line break\n", n,
+                             row->displayName);
+                return 1;
+            }
+            table += cell;
+            table += i + 1 == cells.size() ? '\n' : '\t';
         }
-        std::fputs((line + '\n').c_str(), stdout);
     }
+    std::fputs(table.c_str(), stdout);
     return 0;
 }
