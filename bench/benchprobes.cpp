@@ -67,14 +67,6 @@ double ms(qint64 ns)
     return double(ns) / 1e6;
 }
 
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 void say(const QString &line)
 {
     std::printf("%s\n", line.toUtf8().constData());

@@ -152,3 +152,11 @@ VirtualDisplay::~VirtualDisplay()
 {
     stopChild(m_pid);
 }
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}

@@ -5,6 +5,8 @@
 
 #include <sys/types.h>
 
+#include <vector>
+
 // Child processes of the benchmark, started with fork/exec so that their CPU time (rusage) and
 // resident memory can be read.
 
@@ -28,6 +30,9 @@ void stopChild(pid_t pid);
 
 // CPU seconds a running process's live threads have used so far (the scheduler's count).
 double processCpuSeconds(pid_t pid);
+
+// The middle of the values (the upper middle for an even count); 0 for none.
+double median(std::vector<double> values);
 
 // The steady (monotonic) clock in nanoseconds, the clock of the first-frame probe.
 qint64 steadyNs();

@@ -48,14 +48,6 @@ double field(const Fields &fields, const char *name)
     return found == fields.end() ? std::nan("") : found->second;
 }
 
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // A camera-size photo: smooth light and shade with fine grain, as a 12-megapixel JPEG at the
 // quality phones use. Returns its size in bytes.
 qint64 writeCameraPhoto(const QString &path)
