@@ -10,7 +10,7 @@ shift || true
 
 packages=(
     # toolchain and Qt
-    cmake g++ make pkg-config git qt6-base-dev libgl-dev qt6-multimedia-dev
+    cmake g++ make ccache pkg-config git qt6-base-dev libgl-dev qt6-multimedia-dev
     # music playback through GStreamer, and the encoder for the sample music
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good lame
     # fonts: a Song-style CJK face and a sans face with CJK coverage
@@ -40,8 +40,12 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cd "$top"
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-    cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
 elif [ $# -gt 0 ]; then
     cmake -S . -B "$build_dir" "$@" >/dev/null
 fi
