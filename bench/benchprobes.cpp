@@ -6,13 +6,13 @@
 #include "fontwarmup.h"
 #include "form1.h"
 #include "herbcatalogue.h"
-#include "mediaplayerwidget.h"
 #include "musicplayer.h"
 #include "paintwatch.h"
 #include "photobox.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -131,8 +131,9 @@ int probeStartPhases(int argc, char *argv[], const QString &folder)
             new QListWidgetItem(name, &list);
     }
     mark("list");
-    MediaPlayerWidget player;
-    player.setURL(QUrl::fromLocalFile(folder + QStringLiteral("/photos/BGM.mp3")));
+    MusicPlayer player;
+    player.setOutputHeld(true);
+    player.setURL(QFileInfo(folder + QStringLiteral("/photos/BGM.mp3")).filesystemFilePath());
     mark("player");
     Form1 form([folder] { return folder; });
     mark("form");
@@ -142,7 +143,7 @@ int probeStartPhases(int argc, char *argv[], const QString &folder)
     app.exec();
     mark("paint");
     // Off the path to the first frame: the media framework starts and opens the music.
-    player.player()->setOpeningHeld(false);
+    player.setOutputHeld(false);
     mark("media");
 
     QStringList fields {QStringLiteral("start=%1").arg(start)};

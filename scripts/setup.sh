@@ -11,8 +11,9 @@ shift || true
 packages=(
     # toolchain and Qt
     cmake g++ make ccache pkg-config git qt6-base-dev libgl-dev qt6-multimedia-dev
-    # music playback through GStreamer, and the encoder for the sample music
-    gstreamer1.0-plugins-base gstreamer1.0-plugins-good lame
+    # the music decoder, the encoder for the sample music, and a sound server the music tests
+    # play into (a private one with a silent sink)
+    libmpg123-dev lame pulseaudio pulseaudio-utils
     # fonts: a Song-style CJK face and a sans face with CJK coverage
     fonts-noto-cjk fonts-dejavu-core fontconfig libfontconfig-dev
     # a display for tests and screenshots, and the browser starter

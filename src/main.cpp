@@ -1,7 +1,6 @@
 #include "firstframe.h"
 #include "fontwarmup.h"
 #include "form1.h"
-#include "mediabackend.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -50,7 +49,6 @@ void saveScreenshotLater(Form1 &form, const QString &file)
 
 int main(int argc, char *argv[])
 {
-    chooseMediaBackend();
     if (!haveDisplay(argc, argv)) {
         sayError(QStringLiteral(
                 "无法打开窗口：没有可用的图形显示（DISPLAY 与 WAYLAND_DISPLAY 均未设置）。"));

@@ -1,179 +1,234 @@
 #include "musicplayer.h"
 
+#include "musicstream.h"
+
 #include <QAudio>
-#include <QAudioOutput>
-#include <QMediaPlayer>
-#include <QTimer>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QMediaDevices>
 
 #include <algorithm>
 
 namespace {
 
-// How often a playing player checks that its position moves, and after how many checks
-// without progress it takes its sound output for stuck.
-constexpr int kProgressCheckMs = 500;
-constexpr int kChecksBeforeStuck = 4;
+// How much sound the output holds ahead of what is heard, and how often a player whose output
+// could not be opened (no sound server, or it went away) tries again.
+constexpr int kOutputBufferMs = 250;
+constexpr int kOutputRetryMs = 3000;
+constexpr int kPositionIntervalMs = 250;
 
 } // namespace
 
 MusicPlayer::MusicPlayer(QObject *parent)
     : QObject(parent)
-    , m_progressCheck(new QTimer(this))
+    , m_stream(new MusicStream(this))
 {
-    m_progressCheck->setInterval(kProgressCheckMs);
-    connect(m_progressCheck, &QTimer::timeout, this, &MusicPlayer::checkProgress);
-}
-
-QMediaPlayer *MusicPlayer::mediaPlayer()
-{
-    if (m_player)
-        return m_player;
-    m_player = new QMediaPlayer(this);
-    setOutput(new QAudioOutput(this));
-    m_player->setLoops(playCount());
-    m_player->setPlaybackRate(1.0);
-
-    // Errors are only ever shown as a play state; nothing here opens a dialog.
-    connect(m_player, &QMediaPlayer::playbackStateChanged, this, &MusicPlayer::refresh);
-    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &MusicPlayer::refresh);
-    connect(m_player, &QMediaPlayer::errorOccurred, this, &MusicPlayer::refresh);
-    connect(m_player, &QMediaPlayer::positionChanged, this, &MusicPlayer::positionChanged);
-    // A reopening passes through "no media"; the bar keeps showing the file's length meanwhile.
-    connect(m_player, &QMediaPlayer::durationChanged, this, [this](qint64 duration) {
-        if (duration > 0 || m_player->source() == m_url)
-            emit durationChanged(duration);
+    connect(m_stream, &MusicStream::loaded, this, &MusicPlayer::fileLoaded);
+    connect(m_stream, &MusicStream::endReached, this, &MusicPlayer::passEnded);
+    m_positionTimer.setInterval(kPositionIntervalMs);
+    connect(&m_positionTimer, &QTimer::timeout, this, [this] { emit positionChanged(position()); });
+    m_outputRetry.setInterval(kOutputRetryMs);
+    m_outputRetry.setSingleShot(true);
+    connect(&m_outputRetry, &QTimer::timeout, this, [this] {
+        if (m_state == Transitioning && m_loaded)
+            play();
     });
-    return m_player;
 }
 
-void MusicPlayer::setOutput(QAudioOutput *output)
+MusicPlayer::~MusicPlayer()
 {
-    output->setVolume(outputGain(m_volume));
-    output->setMuted(m_muted);
-    connect(output, &QAudioOutput::mutedChanged, this, [this](bool muted) {
-        m_muted = muted;
-        emit muteChanged(muted);
-    });
-    if (m_output) {
-        m_player->setAudioOutput(nullptr);
-        delete m_output;
-    }
-    m_output = output;
-    m_player->setAudioOutput(output);
+    delete m_sink; // before the stream it reads from
+    m_sink = nullptr;
 }
 
-// Should the sound output still stop taking sound (the player then "plays" at a standstill),
-// the file is opened again on a fresh output once the position has not moved for a while, and
-// goes on from where it stood.
-void MusicPlayer::checkProgress()
-{
-    const qint64 position = m_player->position();
-    if (position != m_checkedPosition) {
-        m_checkedPosition = position;
-        m_checksWithoutProgress = 0;
-        return;
-    }
-    if (++m_checksWithoutProgress < kChecksBeforeStuck)
-        return;
-    m_checksWithoutProgress = 0;
-    reopen(position);
-}
-
-void MusicPlayer::setOpeningHeld(bool held)
-{
-    m_openingHeld = held;
-    if (!held && m_openPending)
-        open();
-}
-
-void MusicPlayer::setURL(const QUrl &url)
+void MusicPlayer::setURL(const std::filesystem::path &url)
 {
     m_url = url;
-    m_stopRequested = false;
-    m_openPending = m_openingHeld;
-    if (m_openPending)
-        refresh();
-    else
-        open();
+    m_loaded = false;
+    m_outputRetry.stop();
+    m_positionTimer.stop();
+    if (m_sink)
+        m_sink->stop();
+    emit durationChanged(0);
+    emit positionChanged(0);
+    if (url.empty()) {
+        m_stream->close();
+        m_state = Undefined;
+    } else {
+        m_stream->load(url);
+        m_state = Transitioning;
+    }
+    setPlayState(m_state);
 }
 
-void MusicPlayer::open()
+void MusicPlayer::fileLoaded(Mp3Decoder::Error error)
 {
-    m_openPending = false;
-    if (m_player || !m_url.isEmpty())
-        mediaPlayer()->setSource(m_url);
-    if (autoStart() && !m_url.isEmpty())
+    if (error != Mp3Decoder::Error::None) {
+        m_state = Ready; // a file that cannot be played rests here: nothing restarts it
+        setPlayState(m_state);
+        return;
+    }
+    m_loaded = true;
+    emit durationChanged(duration());
+    play(); // autoStart
+}
+
+void MusicPlayer::setOutputHeld(bool held)
+{
+    m_outputHeld = held;
+    if (!held && m_loaded && m_state == Transitioning)
         play();
-    refresh();
+}
+
+// Opens the sound output for the file's format on the default device and starts it pulling
+// from the stream. False when there is no output to be had now.
+bool MusicPlayer::startOutput()
+{
+    if (!m_sink) {
+        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        if (device.isNull())
+            return false;
+        QAudioFormat format;
+        format.setSampleRate(m_stream->sampleRate());
+        format.setChannelCount(2);
+        format.setSampleFormat(QAudioFormat::Int16);
+        if (!device.isFormatSupported(format))
+            return false;
+        m_sink = new QAudioSink(device, format, this);
+        m_sink->setBufferSize(format.bytesForDuration(kOutputBufferMs * 1000));
+        connect(m_sink, &QAudioSink::stateChanged, this, &MusicPlayer::outputStateChanged);
+        applyVolume();
+    }
+    m_handedOutAtStart = m_stream->framesHandedOut();
+    {
+        const QSignalBlocker blocker(m_sink); // a failure is handled here, not as a change
+        m_sink->start(m_stream);
+    }
+    if (m_sink->error() == QAudio::NoError && m_sink->state() != QAudio::StoppedState)
+        return true;
+    m_sink->deleteLater();
+    m_sink = nullptr;
+    return false;
+}
+
+// An output that fails while playing (the sound server went away) is given up; a fresh one is
+// tried every few seconds, going on from where the music was.
+void MusicPlayer::outputStateChanged()
+{
+    if (!m_sink || m_sink->state() != QAudio::StoppedState
+        || (m_sink->error() != QAudio::FatalError && m_sink->error() != QAudio::OpenError
+            && m_sink->error() != QAudio::IOError))
+        return;
+    m_sink->disconnect(this);
+    m_sink->deleteLater();
+    m_sink = nullptr;
+    if (m_state == Playing) {
+        m_positionTimer.stop();
+        m_state = Transitioning;
+        setPlayState(m_state);
+        m_outputRetry.start();
+    }
 }
 
 void MusicPlayer::play()
 {
-    if (m_url.isEmpty() || m_openPending)
+    if (!m_loaded)
         return;
-    m_stopRequested = false;
-    // A player that has come to rest after a pass, or after a stop, starts the file again from
-    // the beginning on a fresh opening.
-    const QMediaPlayer::MediaStatus status = mediaPlayer()->mediaStatus();
-    if (m_player->playbackState() == QMediaPlayer::StoppedState
-        && (status == QMediaPlayer::EndOfMedia || status == QMediaPlayer::LoadedMedia
-            || status == QMediaPlayer::BufferedMedia))
-        reopen(0);
-    else
-        m_player->play();
-    refresh();
-}
-
-// Opens the file again on a fresh sound output and plays it from `position`. Restarting the
-// old stream instead is unreliable with GStreamer: played again from where a pass ended it
-// ends again at once, and its PulseAudio output may lose the sound of later passes (the
-// server's queue overflows) or stop taking sound altogether.
-void MusicPlayer::reopen(qint64 position)
-{
-    setOutput(new QAudioOutput(this));
-    m_player->setSource(QUrl());
-    m_player->setSource(m_url);
-    if (position > 0)
-        m_player->setPosition(position);
-    m_player->play();
+    switch (m_state) {
+    case Playing:
+        return;
+    case Paused:
+        if (m_sink)
+            m_sink->resume();
+        break;
+    case Stopped:
+    case MediaEnded:
+        m_stream->restart(0);
+        [[fallthrough]];
+    case Transitioning:
+        if (m_outputHeld)
+            return;
+        // An output that is still open (after the end of a pass) goes on with the new pass.
+        if (!m_sink || m_sink->state() == QAudio::StoppedState) {
+            if (!startOutput()) {
+                m_state = Transitioning;
+                setPlayState(m_state);
+                m_outputRetry.start();
+                return;
+            }
+        }
+        break;
+    default:
+        return;
+    }
+    m_state = Playing;
+    m_positionTimer.start();
+    setPlayState(m_state);
+    emit positionChanged(position());
 }
 
 void MusicPlayer::pause()
 {
-    if (m_url.isEmpty() || !m_player)
+    if (m_state != Playing)
         return;
-    m_player->pause();
-    refresh();
+    if (m_sink)
+        m_sink->suspend();
+    m_positionTimer.stop();
+    m_state = Paused;
+    setPlayState(m_state);
 }
 
 void MusicPlayer::stop()
 {
-    if (m_url.isEmpty() || !m_player)
+    if (m_state != Playing && m_state != Paused)
         return;
-    m_stopRequested = true;
-    m_player->stop();
-    refresh();
+    if (m_sink)
+        m_sink->stop();
+    m_positionTimer.stop();
+    m_stream->restart(0);
+    m_state = Stopped;
+    setPlayState(m_state);
+    emit positionChanged(0);
 }
 
-qint64 MusicPlayer::currentPosition() const
+void MusicPlayer::passEnded()
 {
-    return m_player ? m_player->position() : 0;
+    if (m_state != Playing)
+        return;
+    m_positionTimer.stop();
+    emit positionChanged(duration());
+    m_state = Stopped;
+    setPlayState(MediaEnded);
+    setPlayState(Stopped);
 }
 
-void MusicPlayer::setCurrentPosition(qint64 milliseconds)
+void MusicPlayer::setPosition(qint64 milliseconds)
 {
-    if (m_player)
-        m_player->setPosition(milliseconds);
+    if (!m_loaded || (m_state != Playing && m_state != Paused))
+        return;
+    const qint64 frame = std::max<qint64>(milliseconds, 0) * m_stream->sampleRate() / 1000;
+    m_stream->restart(frame);
+    emit positionChanged(position());
+}
+
+qint64 MusicPlayer::position() const
+{
+    const int rate = m_stream->sampleRate();
+    if (rate <= 0)
+        return 0;
+    qint64 frame = m_stream->position();
+    // What the output and the sound server hold has been handed out but not heard yet.
+    if (m_sink && m_sink->state() != QAudio::StoppedState) {
+        const qint64 heard = m_sink->processedUSecs() * rate / 1000000;
+        frame -= std::max<qint64>(m_stream->framesHandedOut() - m_handedOutAtStart - heard, 0);
+    }
+    return std::max<qint64>(frame, 0) * 1000 / rate;
 }
 
 qint64 MusicPlayer::duration() const
 {
-    return m_player ? m_player->duration() : 0;
-}
-
-double MusicPlayer::rate() const
-{
-    return m_player ? m_player->playbackRate() : 1.0;
+    const int rate = m_stream->sampleRate();
+    return rate > 0 ? m_stream->frameCount() * 1000 / rate : 0;
 }
 
 void MusicPlayer::setVolume(int volume)
@@ -182,67 +237,29 @@ void MusicPlayer::setVolume(int volume)
     if (volume == m_volume)
         return;
     m_volume = volume;
-    if (m_output)
-        m_output->setVolume(outputGain(volume));
+    applyVolume();
     emit volumeChanged(volume);
 }
 
-bool MusicPlayer::mute() const
+void MusicPlayer::setMuted(bool muted)
 {
-    return m_muted;
+    if (muted == m_muted)
+        return;
+    m_muted = muted;
+    applyVolume();
+    emit mutedChanged(muted);
 }
 
-void MusicPlayer::setMute(bool mute)
+void MusicPlayer::applyVolume()
 {
-    if (m_output) {
-        m_output->setMuted(mute);
-    } else if (mute != m_muted) {
-        m_muted = mute;
-        emit muteChanged(mute);
-    }
+    if (m_sink)
+        m_sink->setVolume(m_muted ? 0.0 : outputGain(m_volume));
 }
 
 float MusicPlayer::outputGain(int volume)
 {
     const float level = std::clamp(volume, 0, 100) / 100.0f;
     return QAudio::convertVolume(level, QAudio::LogarithmicVolumeScale, QAudio::LinearVolumeScale);
-}
-
-int MusicPlayer::currentPlayState() const
-{
-    if (m_url.isEmpty())
-        return Undefined;
-    if (!m_player || m_openPending)
-        return Transitioning; // the file is still to be opened
-    const QMediaPlayer::MediaStatus status = m_player->mediaStatus();
-    if (m_player->error() != QMediaPlayer::NoError || status == QMediaPlayer::InvalidMedia)
-        return Ready;
-    switch (m_player->playbackState()) {
-    case QMediaPlayer::PlayingState:
-        if (status == QMediaPlayer::LoadingMedia)
-            return Transitioning;
-        if (status == QMediaPlayer::StalledMedia || status == QMediaPlayer::BufferingMedia)
-            return Buffering;
-        return Playing; // an end-of-media status left over from the previous pass is stale
-    case QMediaPlayer::PausedState:
-        return Paused;
-    case QMediaPlayer::StoppedState:
-        break;
-    }
-    if (m_stopRequested || status == QMediaPlayer::EndOfMedia)
-        return Stopped;
-    // The pipeline has stopped on its own but has not yet said why (the end of the file is
-    // reported a moment later); a failure would surface as an error instead.
-    return Transitioning;
-}
-
-void MusicPlayer::refresh()
-{
-    // A pass that has played to its end is reported as ended first, then as stopped.
-    const int last = m_announcing.isEmpty() ? m_playState : m_announcing.last();
-    if (currentPlayState() == Stopped && !m_stopRequested && last != Stopped && last != MediaEnded)
-        setPlayState(MediaEnded);
-    setPlayState(currentPlayState());
 }
 
 void MusicPlayer::setPlayState(int state)
@@ -253,14 +270,6 @@ void MusicPlayer::setPlayState(int state)
     const int last = m_announcing.isEmpty() ? m_playState : m_announcing.last();
     if (state == last)
         return;
-    // Only a playing player watches its progress, so a silent one costs nothing.
-    if (state == Playing && !m_progressCheck->isActive()) {
-        m_checkedPosition = -1;
-        m_checksWithoutProgress = 0;
-        m_progressCheck->start();
-    } else if (state != Playing && state != Buffering && state != Transitioning) {
-        m_progressCheck->stop();
-    }
     m_announcing.append(state);
     if (m_announcing.size() > 1)
         return; // announced by the loop below, further up the stack

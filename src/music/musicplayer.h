@@ -1,19 +1,22 @@
 #pragma once
 
+#include "mp3decoder.h"
+
 #include <QList>
 #include <QObject>
-#include <QUrl>
+#include <QTimer>
 
-class QAudioOutput;
-class QMediaPlayer;
-class QTimer;
+#include <filesystem>
 
-// The playing logic behind WindowsMediaPlayer1: one music file on QMediaPlayer + QAudioOutput,
-// seen from outside the way the window uses it. Writing URL with autoStart on starts the file;
-// playState() gives the player's numeric play state; controls() reaches play, pause and stop;
-// StatusChange() is raised whenever the play state changes. When the file has played to its end
-// the state passes through MediaEnded to Stopped, and play() on a stopped player starts the file
-// again from the beginning.
+class MusicStream;
+class QAudioSink;
+
+// The music player behind the player bar WindowsMediaPlayer1: one MP3 file, decoded by
+// MusicStream and played through QAudioSink. Writing the URL starts the file (autoStart is
+// always on, the play count is 1, and errors never open a dialog). StatusChange() is raised on
+// every change of the play state; when a pass has played to its end the state goes through
+// MediaEnded to Stopped, and play() on a stopped player plays the file from the beginning,
+// straight on without a gap when it follows the end of a pass.
 class MusicPlayer : public QObject
 {
     Q_OBJECT
@@ -23,75 +26,65 @@ public:
         Stopped = 1,
         Paused = 2,
         Playing = 3,
-        Buffering = 6,
         MediaEnded = 8,
-        Transitioning = 9, // opening the file, or between the end of a pass and the stop
-        Ready = 10, // the file cannot be opened or played; waiting for another URL
+        Transitioning = 9, // opening the file, or waiting for a sound output
+        Ready = 10, // the file cannot be played; waiting for another URL
     };
     Q_ENUM(PlayState)
 
     explicit MusicPlayer(QObject *parent = nullptr);
+    ~MusicPlayer() override;
 
-    // The media framework takes a noticeable moment to start, so it is started only when a file
-    // is first opened. While opening is held, a URL written is kept (the state is Transitioning)
-    // and opened when the hold is released.
-    void setOpeningHeld(bool held);
-
-    QUrl URL() const { return m_url; }
-    void setURL(const QUrl &url);
+    std::filesystem::path URL() const { return m_url; }
+    void setURL(const std::filesystem::path &url);
 
     int playState() const { return m_playState; }
-
-    // The player's transport controls (play, pause, stop, position).
-    MusicPlayer &controls() { return *this; }
-    void play();
-    void pause();
-    void stop();
-    qint64 currentPosition() const;
-    void setCurrentPosition(qint64 milliseconds);
-    qint64 duration() const;
-
-    // Settings. Only volume and mute can be changed, from the player's own controls.
-    bool autoStart() const { return true; }
-    int playCount() const { return 1; }
-    double rate() const;
-    bool enableErrorDialogs() const { return false; }
+    qint64 position() const; // ms into the file, as heard
+    qint64 duration() const; // ms; 0 while unknown
     int volume() const { return m_volume; }
-    void setVolume(int volume);
-    bool mute() const;
-    void setMute(bool mute);
+    bool isMuted() const { return m_muted; }
+
+    // The sound output is opened only once this is released; until then a file handed over
+    // waits in Transitioning. The window holds it until its first frame is on screen.
+    void setOutputHeld(bool held);
 
     // The linear output gain for a volume from 0 to 100, on a scale the ear hears as even.
     static float outputGain(int volume);
+
+public slots:
+    void play();
+    void pause();
+    void stop();
+    void setPosition(qint64 milliseconds);
+    void setVolume(int volume);
+    void setMuted(bool muted);
 
 signals:
     void StatusChange();
     void positionChanged(qint64 milliseconds);
     void durationChanged(qint64 milliseconds);
     void volumeChanged(int volume);
-    void muteChanged(bool mute);
+    void mutedChanged(bool muted);
 
 private:
-    QMediaPlayer *mediaPlayer();
-    void open();
-    int currentPlayState() const;
-    void refresh();
+    void fileLoaded(Mp3Decoder::Error error);
+    void passEnded();
+    bool startOutput();
+    void outputStateChanged();
+    void applyVolume();
     void setPlayState(int state);
-    void setOutput(QAudioOutput *output);
-    void reopen(qint64 position);
-    void checkProgress();
 
-    QMediaPlayer *m_player = nullptr;
-    QAudioOutput *m_output = nullptr;
-    QTimer *m_progressCheck = nullptr;
-    qint64 m_checkedPosition = -1;
-    int m_checksWithoutProgress = 0;
-    QUrl m_url;
-    int m_playState = Undefined;
+    MusicStream *m_stream = nullptr;
+    QAudioSink *m_sink = nullptr;
+    QTimer m_positionTimer; // while playing, tells the bar where the music is
+    QTimer m_outputRetry; // while no sound output could be opened
+    std::filesystem::path m_url;
+    int m_state = Undefined; // what the player does now
+    int m_playState = Undefined; // the state last announced
     QList<int> m_announcing; // states to announce, the one being announced first
+    qint64 m_handedOutAtStart = 0; // the stream's count when the output last started
     int m_volume = 50;
-    bool m_stopRequested = false;
     bool m_muted = false;
-    bool m_openingHeld = false;
-    bool m_openPending = false;
+    bool m_outputHeld = false;
+    bool m_loaded = false;
 };

@@ -2,12 +2,15 @@
 
 #include "musicplayer.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSlider>
 #include <QStyle>
+#include <QStyleOptionSlider>
 #include <QToolButton>
 
 #include <algorithm>
@@ -16,6 +19,7 @@ namespace {
 
 const QColor kBackground(0, 64, 0);
 const QColor kForeground(128, 255, 128);
+constexpr int kKeySeekMs = 5000;
 
 enum class Glyph { Play, Pause, Stop, Speaker, SpeakerMuted };
 
@@ -133,6 +137,10 @@ PlayerControls::PlayerControls(QWidget *parent)
     m_seekSlider->setToolTip(tr("播放位置"));
     m_seekSlider->setAccessibleName(tr("播放位置"));
     m_seekSlider->setFocusPolicy(Qt::TabFocus);
+    // The arrow and page keys on the focused bar move five seconds.
+    m_seekSlider->setSingleStep(kKeySeekMs);
+    m_seekSlider->setPageStep(kKeySeekMs);
+    m_seekSlider->installEventFilter(this);
 
     m_volumeSlider = new QSlider(Qt::Horizontal, this);
     m_volumeSlider->setObjectName(QStringLiteral("volumeSlider"));
@@ -177,6 +185,45 @@ PlayerControls::PlayerControls(QWidget *parent)
     showTimes();
 }
 
+// A press on the seek groove moves the handle to where it was pressed, as media players do, and
+// seeks there; the press then goes on to the slider, which finds its handle under the pointer
+// and lets it be dragged from there.
+bool PlayerControls::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_seekSlider && event->type() == QEvent::MouseButtonPress
+        && m_seekSlider->isEnabled()
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        // The same sums the slider does for a drag, so the handle lands under the pointer.
+        QStyleOptionSlider option;
+        option.initFrom(m_seekSlider);
+        option.orientation = Qt::Horizontal;
+        option.state |= QStyle::State_Horizontal;
+        option.minimum = m_seekSlider->minimum();
+        option.maximum = m_seekSlider->maximum();
+        option.sliderPosition = m_seekSlider->sliderPosition();
+        option.sliderValue = m_seekSlider->value();
+        option.singleStep = m_seekSlider->singleStep();
+        option.pageStep = m_seekSlider->pageStep();
+        option.upsideDown = m_seekSlider->layoutDirection() == Qt::RightToLeft;
+        QStyle *style = m_seekSlider->style();
+        const QRect groove = style->subControlRect(QStyle::CC_Slider, &option,
+                                                   QStyle::SC_SliderGroove, m_seekSlider);
+        const QRect handle = style->subControlRect(QStyle::CC_Slider, &option,
+                                                   QStyle::SC_SliderHandle, m_seekSlider);
+        if (!handle.contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
+            const int x = int(static_cast<QMouseEvent *>(event)->position().x())
+                    - handle.width() / 2 - groove.x();
+            const int value = QStyle::sliderValueFromPosition(option.minimum, option.maximum, x,
+                                                              groove.width() - handle.width(),
+                                                              option.upsideDown);
+            const QSignalBlocker blocker(m_seekSlider);
+            m_seekSlider->setValue(value);
+            emit seek(value);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 QString PlayerControls::formatTime(qint64 milliseconds)
 {
     const qint64 seconds = std::max<qint64>(milliseconds, 0) / 1000;
@@ -192,8 +239,7 @@ QString PlayerControls::formatTime(qint64 milliseconds)
 void PlayerControls::setPlayState(int playState)
 {
     m_playState = playState;
-    m_playButton->setChecked(playState == MusicPlayer::Playing
-                             || playState == MusicPlayer::Buffering);
+    m_playButton->setChecked(playState == MusicPlayer::Playing);
     m_pauseButton->setChecked(playState == MusicPlayer::Paused);
 }
 

@@ -32,6 +32,9 @@ signals:
     void changeVolume(int volume);
     void changeMuting(bool muting);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void showTimes();
 

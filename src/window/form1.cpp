@@ -5,13 +5,14 @@
 #include "bannerline.h"
 #include "fontmap.h"
 #include "herbdisplay.h"
-#include "mediaplayerwidget.h"
 #include "musicplayer.h"
 #include "photobox.h"
+#include "playercontrols.h"
+#include "replayrule.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -150,9 +151,14 @@ void Form1::createControls()
         m_texts[index] = box;
     }
 
-    // The music player's band (WindowsMediaPlayer1).
-    m_player = new MediaPlayerWidget(this);
-    m_player->setGeometry(twips(0, 8520, 12495, 735));
+    // The music player (WindowsMediaPlayer1): its bar in the band below the frame, and the
+    // player the bar drives. The sound output opens after the window's first frame.
+    m_player = new MusicPlayer(this);
+    m_player->setObjectName(QStringLiteral("WindowsMediaPlayer1"));
+    m_player->setOutputHeld(true);
+    m_playerBar = new PlayerControls(this);
+    m_playerBar->setObjectName(QStringLiteral("WindowsMediaPlayer1"));
+    m_playerBar->setGeometry(twips(0, 8520, 12495, 735));
 
     m_command2 = new QPushButton(QStringLiteral("作者博客"), this);
     m_command2->setObjectName(QStringLiteral("Command2"));
@@ -170,7 +176,7 @@ void Form1::createControls()
     QList<QWidget *> rest {m_picture};
     for (QLineEdit *box : m_texts)
         rest.append(box);
-    rest << m_command2 << m_player;
+    rest << m_command2 << m_playerBar;
     for (QWidget *next : std::as_const(rest)) {
         setTabOrder(previous, next);
         previous = next;
@@ -191,8 +197,25 @@ void Form1::connectHandlers()
     });
     connect(m_timer, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(m_command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(m_player, &MediaPlayerWidget::StatusChange, this,
-            &Form1::WindowsMediaPlayer1_StatusChange);
+
+    // The player bar only says what the reader wants; the player shows through it what it does.
+    connect(m_playerBar, &PlayerControls::play, m_player, &MusicPlayer::play);
+    connect(m_playerBar, &PlayerControls::pause, m_player, &MusicPlayer::pause);
+    connect(m_playerBar, &PlayerControls::stop, m_player, &MusicPlayer::stop);
+    connect(m_playerBar, &PlayerControls::seek, m_player, &MusicPlayer::setPosition);
+    connect(m_playerBar, &PlayerControls::changeVolume, m_player, &MusicPlayer::setVolume);
+    connect(m_playerBar, &PlayerControls::changeMuting, m_player, &MusicPlayer::setMuted);
+    connect(m_player, &MusicPlayer::positionChanged, m_playerBar, &PlayerControls::setPosition);
+    connect(m_player, &MusicPlayer::durationChanged, m_playerBar, &PlayerControls::setDuration);
+    connect(m_player, &MusicPlayer::volumeChanged, m_playerBar, &PlayerControls::setVolume);
+    connect(m_player, &MusicPlayer::mutedChanged, m_playerBar, &PlayerControls::setMuted);
+    m_playerBar->setVolume(m_player->volume());
+    m_playerBar->setMuted(m_player->isMuted());
+    // The bar shows each new state before the window's handler hears of it.
+    connect(m_player, &MusicPlayer::StatusChange, this, [this] {
+        m_playerBar->setPlayState(m_player->playState());
+        WindowsMediaPlayer1_StatusChange();
+    });
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
@@ -253,6 +276,13 @@ void Form1::Timer1_Timer()
 // so on screen the banner is covered.
 void Form1::paintEvent(QPaintEvent *event)
 {
+    if (!m_firstFramePainted) {
+        // The sound output opens once this first frame is on screen.
+        m_firstFramePainted = true;
+        QMetaObject::invokeMethod(
+                m_player, [player = m_player] { player->setOutputHeld(false); },
+                Qt::QueuedConnection);
+    }
     QPainter painter(this);
     painter.fillRect(event->rect(), kDarkGreen);
     painter.setFont(font());
@@ -271,15 +301,12 @@ void Form1::Command2_Click()
 void Form1::Form_Load()
 {
     const QString path = m_applicationFolder() + QStringLiteral("/photos/BGM.mp3");
-    // At the root folder the path starts with a doubled separator, which a URL would read as a
-    // host name; the file meant is the same one.
-    m_player->setURL(QUrl::fromLocalFile(QDir::cleanPath(path)));
+    m_player->setURL(QFileInfo(path).filesystemFilePath());
 }
 
 // Whenever the player comes to rest stopped (the music has ended, or its stop button was
 // pressed), the music starts again.
 void Form1::WindowsMediaPlayer1_StatusChange()
 {
-    if (m_player->playState() == MusicPlayer::Stopped)
-        m_player->controls().play();
+    replayIfStopped(*m_player);
 }

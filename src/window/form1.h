@@ -9,7 +9,8 @@
 #include <array>
 #include <functional>
 
-class MediaPlayerWidget;
+class MusicPlayer;
+class PlayerControls;
 class PhotoBox;
 class QGroupBox;
 class QLineEdit;
@@ -59,11 +60,13 @@ private:
     PhotoBox *m_picture = nullptr;
     std::array<QLineEdit *, kHerbFieldCount> m_texts {};
     QPushButton *m_command2 = nullptr;
-    MediaPlayerWidget *m_player = nullptr;
+    MusicPlayer *m_player = nullptr; // WindowsMediaPlayer1's player
+    PlayerControls *m_playerBar = nullptr; // and its bar
     QTimer *m_timer = nullptr;
 
     std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
     QString m_bannerLine; // empty until the first tick
+    bool m_firstFramePainted = false;
 
     // Tells a click on the already chosen name from a click that changed the choice.
     int m_selectionChanges = 0;

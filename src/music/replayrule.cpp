@@ -1,0 +1,9 @@
+#include "replayrule.h"
+
+#include "musicplayer.h"
+
+void replayIfStopped(MusicPlayer &player)
+{
+    if (player.playState() == MusicPlayer::Stopped)
+        player.play();
+}
