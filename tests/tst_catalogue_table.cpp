@@ -309,7 +309,7 @@ void TestCatalogueTable::floweringColumnForms()
     for (int n = 1; n <= HerbCatalogue::count(); ++n)
         if (value(n, HerbField::FloweringFruiting).contains(QStringLiteral("次年")))
             nextYear.append(n);
-    QCOMPARE(nextYear, (QList<int> {55, 76}));
+    QCOMPARE(nextYear, (QList<int> {22, 55, 76})); // 22: 女贞's fruit hangs on into May
 }
 
 void TestCatalogueTable::otherNamesAndSharedValues()
