@@ -34,8 +34,8 @@ private slots:
         QCOMPARE(m_form.windowTitle(), QStringLiteral("Quillora 2.0"));
         QCOMPARE(m_form.minimumSize(), m_form.maximumSize());
         QVERIFY(!m_form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-        QCOMPARE(quilloraIconImage(32).pixelColor(16, 16), QColor(154, 205, 50));
-        QCOMPARE(quilloraIconImage(32).pixelColor(1, 1), QColor(Qt::black));
+        const QImage icon = quilloraIconImage(32); // a leaf sprig, not an X that reads as "close"
+        QVERIFY(icon.pixelColor(16, 16).green() > 150 && icon != icon.mirrored(true, false));
 
         auto *list = m_form.findChild<QListWidget *>(QStringLiteral("List1"));
         QCOMPARE(QApplication::focusWidget(), list);
