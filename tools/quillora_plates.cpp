@@ -25,7 +25,7 @@
 namespace {
 
 // Raise this when the drawing changes, so that untouched plates are redrawn.
-constexpr int kPlateVersion = 1;
+constexpr int kPlateVersion = 4;
 
 QByteArray encodeJpeg(const QImage &image)
 {

@@ -4,8 +4,8 @@
 #include <QImage>
 #include <QPixmap>
 
-// The program's icon: a yellow-green X on black, drawn at any square size. The image needs no
-// display, so build tools can write it to files.
+// The program's icon: two yellow-green leafy sprigs crossed into an X on black, drawn at any
+// square size. The image needs no display, so build tools can write it to files.
 QImage quilloraIconImage(int size = 32);
 
 QPixmap quilloraIconPixmap(int size = 32);
