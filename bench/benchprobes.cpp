@@ -8,6 +8,7 @@
 #include "herbcatalogue.h"
 #include "mediaplayerwidget.h"
 #include "musicplayer.h"
+#include "pathtext.h"
 #include "paintwatch.h"
 #include "photobox.h"
 
@@ -78,7 +79,7 @@ void say(const QString &line)
 struct ShownWindow
 {
     explicit ShownWindow(const QString &folder)
-        : form([folder] { return folder; })
+        : form([folder] { return localPath(folder); })
     {
         list = form.findChild<QListWidget *>(QStringLiteral("List1"));
         picture = form.findChild<PhotoBox *>(QStringLiteral("Picture1"));
@@ -134,7 +135,7 @@ int probeStartPhases(int argc, char *argv[], const QString &folder)
     MediaPlayerWidget player;
     player.setURL(QUrl::fromLocalFile(folder + QStringLiteral("/photos/BGM.mp3")));
     mark("player");
-    Form1 form([folder] { return folder; });
+    Form1 form([folder] { return localPath(folder); });
     mark("form");
     qputenv("QUILLORA_FIRST_FRAME", "1");
     form.show();

@@ -4,6 +4,7 @@
 #include "mediaplayerwidget.h"
 #include "mp3encoder.h"
 #include "musicplayer.h"
+#include "pathtext.h"
 #include "pentatonictune.h"
 
 #include <QApplication>
@@ -34,7 +35,7 @@ struct Change
 struct Session
 {
     explicit Session(const QString &folder)
-        : form([folder] { return folder; })
+        : form([folder] { return localPath(folder); })
     {
         player = form.findChild<MediaPlayerWidget *>(QStringLiteral("WindowsMediaPlayer1"));
         clock.start();

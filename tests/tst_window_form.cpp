@@ -173,7 +173,7 @@ private slots:
     }
 
 private:
-    Form1 m_form {[] { return QString(); }};
+    Form1 m_form {[] { return std::filesystem::path(); }};
 };
 
 QTEST_MAIN(TestWindowForm)

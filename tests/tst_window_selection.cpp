@@ -5,6 +5,7 @@
 
 #include "form1.h"
 #include "herbdisplay.h"
+#include "pathtext.h"
 #include "photobox.h"
 
 #include <QDir>
@@ -127,7 +128,7 @@ private slots:
     void init()
     {
         QVERIFY(QDir(m_folder.path()).mkpath(QStringLiteral("photos")));
-        m_form = std::make_unique<Form1>([this] { return m_folder.path(); });
+        m_form = std::make_unique<Form1>([this] { return localPath(m_folder.path()); });
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
         m_list = m_form->findChild<QListWidget *>(QStringLiteral("List1"));
@@ -319,7 +320,7 @@ private:
     }
     QStringList composed(HerbNumber n) const
     {
-        const auto display = composeHerbDisplay(n, m_folder.path());
+        const auto display = composeHerbDisplay(n, localPath(m_folder.path()));
         return display ? QStringList(display->texts.begin(), display->texts.end()) : QStringList();
     }
     void writePhoto(const QString &name, const QByteArray &content)
