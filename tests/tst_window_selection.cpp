@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -116,6 +117,72 @@ QByteArray withSize(QByteArray data, int width, int height)
             sof = data.indexOf(marker);
     const char size[4] = {char(height >> 8), char(height), char(width >> 8), char(width)};
     return data.replace(sof + 5, 4, size, 4);
+}
+
+// A progressive greyscale picture of width x height with one DC scan and `acScans` scans of the
+// AC coefficients that hold nothing, as a crafted file makes the decoder walk the whole picture
+// once per scan. Small on disk, dear to decode.
+QByteArray manyScans(int width, int height, int acScans)
+{
+    jpeg_compress_struct info {};
+    jpeg_error_mgr errors {};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char *out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = width;
+    info.image_height = height;
+    info.in_color_space = JCS_GRAYSCALE;
+    info.input_components = 1;
+    jpeg_set_defaults(&info);
+    static const jpeg_scan_info script[2] = {{1, {0}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}};
+    info.scan_info = script;
+    info.num_scans = 2;
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> line(width, 128);
+    for (int y = 0; y < height; ++y) {
+        JSAMPROW row = line.data();
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    QByteArray data(reinterpret_cast<const char *>(out), qsizetype(size));
+    std::free(out);
+    jpeg_destroy_compress(&info);
+    const qsizetype ac = data.lastIndexOf("\xFF\xDA");
+    const QByteArray scan = data.mid(ac, data.size() - 2 - ac);
+    data.chop(2);
+    for (int i = 1; i < acScans; ++i)
+        data += scan;
+    return data + "\xFF\xD9";
+}
+
+// `count` random bytes written over the middle of the data, none of them 0xFF: the picture's
+// entropy-coded data is garbled, but no marker appears or goes.
+QByteArray garbled(QByteArray data, int count)
+{
+    QRandomGenerator random(15);
+    const qsizetype from = data.size() / 2 - count / 2;
+    for (qsizetype i = from; i < from + count; ++i)
+        data[i] = char(random.bounded(0xFF));
+    return data;
+}
+
+// The frame header's type byte replaced: the scans are then read with the other coding.
+QByteArray withFrameType(QByteArray data, char from, char to)
+{
+    data[data.indexOf(QByteArray("\xFF") + from) + 1] = to;
+    return data;
+}
+
+// A picture with detail everywhere, so that its scan data is long.
+QImage detailed(const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, qRgb((x * 7) ^ y, (y * 5) ^ x, (x * y) >> 4));
+    return image;
 }
 
 } // namespace
@@ -273,6 +340,11 @@ private slots:
         QTest::newRow("progressive, too large to hold")
                 << withSize(jpeg(solid(QSize(433, 353), Qt::green), {JCS_RGB, true}), 8000, 8000);
         QTest::newRow("12-bit samples") << twelveBit;
+        QTest::newRow("10,000 empty scans") << manyScans(2000, 2000, 10000);
+        QTest::newRow("baseline read as progressive")
+                << withFrameType(jpeg(detailed(QSize(433, 353))), '\xC0', '\xC2');
+        QTest::newRow("progressive read as baseline")
+                << withFrameType(jpeg(detailed(QSize(433, 353)), {JCS_RGB, true}), '\xC2', '\xC0');
 #ifdef Q_OS_UNIX
         QTest::newRow("a FIFO") << QByteArray("|");
         QTest::newRow("a link to a device") << QByteArray("@");
@@ -300,6 +372,8 @@ private slots:
         click(1);
         QVERIFY(m_picture->picture().isNull()); // the previous photo is gone
         QVERIFY2(m_picture->notice().contains(bad + ".jpg"), qPrintable(m_picture->notice()));
+        // The notice also says where the photo belongs.
+        QVERIFY(m_picture->notice().contains(m_folder.filePath(QStringLiteral("photos"))));
         const QImage box = m_picture->grab().toImage();
         QCOMPARE(box.pixelColor(1, 1), kDarkGreen);
         QVERIFY(box != solid(box.size(), kDarkGreen).convertToFormat(box.format())); // notice
@@ -308,6 +382,28 @@ private slots:
         click(0); // the next good photo shows normally
         QVERIFY(m_picture->notice().isEmpty());
         QVERIFY(near(m_picture->grab().toImage().pixelColor(1, 1), Qt::red));
+    }
+
+    // Corrupt data that the decoder reads past: what decoded is shown, with a notice that the
+    // photo is damaged, and the facts show as always.
+    void damagedPhoto_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        const QImage picture = detailed(QSize(433, 353));
+        QTest::newRow("random bytes in its middle") << garbled(jpeg(picture), 2000);
+        QTest::newRow("random bytes in its middle, progressive")
+                << garbled(jpeg(picture, {JCS_RGB, true}), 2000);
+    }
+    void damagedPhoto()
+    {
+        QFETCH(QByteArray, content);
+        writePhoto(QStringLiteral("白梨"), content);
+        click(1);
+        QVERIFY2(m_picture->notice().startsWith(QStringLiteral("照片已损坏")),
+                 qPrintable(m_picture->notice()));
+        QVERIFY(m_picture->notice().contains(QStringLiteral("白梨.jpg")));
+        QCOMPARE(m_picture->picture().size(), QSize(433, 353));
+        QCOMPARE(texts(), composed(2));
     }
 
 private:

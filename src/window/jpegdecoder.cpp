@@ -109,8 +109,12 @@ QImage JpegDecoder::decode(const QRect &region)
             }
         }
     }
-    // Everything below the region is left unread.
-    jpeg_abort_decompress(&m_info);
+    // Everything below the region is left unread. A region that reaches the bottom has read all
+    // the scan data, and finishing tells whether any was left over (garbled data ends early).
+    if (m_info.output_scanline == m_info.output_height)
+        jpeg_finish_decompress(&m_info);
+    else
+        jpeg_abort_decompress(&m_info);
     const int dropped = region.x() - int(left);
     return dropped == 0 && int(width) == region.width()
             ? std::move(m_rows)
