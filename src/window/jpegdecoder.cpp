@@ -59,9 +59,21 @@ QSize JpegDecoder::size() const
     return m_headerRead ? QSize(int(m_info.image_width), int(m_info.image_height)) : QSize();
 }
 
-bool JpegDecoder::holdsWholePicture() const
+qint64 JpegDecoder::heldCoefficientBytes() const
 {
-    return m_headerRead && jpeg_has_multiple_scans(const_cast<j_decompress_ptr>(&m_info));
+    if (!m_headerRead || !jpeg_has_multiple_scans(const_cast<j_decompress_ptr>(&m_info)))
+        return 0;
+    qint64 blocks = 0;
+    for (int c = 0; c < m_info.num_components; ++c) {
+        const jpeg_component_info &component = m_info.comp_info[c];
+        // Rounded up to whole MCUs, as the library allocates them.
+        const qint64 across = (qint64(component.width_in_blocks) + component.h_samp_factor - 1)
+                / component.h_samp_factor * component.h_samp_factor;
+        const qint64 down = (qint64(component.height_in_blocks) + component.v_samp_factor - 1)
+                / component.v_samp_factor * component.v_samp_factor;
+        blocks += across * down;
+    }
+    return blocks * DCTSIZE2 * qint64(sizeof(JCOEF));
 }
 
 QImage JpegDecoder::decode(const QRect &region)

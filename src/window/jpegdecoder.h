@@ -27,9 +27,9 @@ public:
     // False when the header could not be read: not a JPEG this library can decode.
     bool headerRead() const { return m_headerRead; }
     QSize size() const;
-    // True when the whole picture's coefficients are held before the first row comes out:
-    // progressive files and files with more than one scan.
-    bool holdsWholePicture() const;
+    // The memory the whole picture's coefficients take when they are all held before the first
+    // row comes out (progressive files and files with more than one scan); 0 for other files.
+    qint64 heldCoefficientBytes() const;
 
     // The region (in stored coordinates, inside the picture) as an RGB32 picture; null when the
     // data could not be decoded at all.

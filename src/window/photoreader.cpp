@@ -24,14 +24,15 @@ constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
 constexpr qint64 kMaxPixels = 100'000'000;
 // Decoders that cannot stop at the corner decode everything at four bytes per pixel.
 constexpr qint64 kMaxFullDecodeBytes = 256 * 1024 * 1024;
-// A progressive JPEG's coefficients are held whole (up to six bytes per pixel) before its first
-// line can be shown, however little of it is shown.
-constexpr qint64 kMaxProgressivePixels = 25'000'000;
+// A progressive JPEG's coefficients are held whole (two bytes per sample) before its first line
+// can be shown, however little of it is shown: 36 MB for a 12-MP camera photo, 100 MB for a
+// 25-MP one with half the colour resolution across (4:2:2).
+constexpr qint64 kMaxHeldCoefficientBytes = 100 * 1024 * 1024;
 // Every scan of a JPEG file is read over the whole picture, even a scan that holds nothing, so
 // the time a file can cost grows with its scans times its pixels. Cameras and editors write 1 to
 // about 20 scans; a file with thousands of empty scans would freeze the window for minutes.
 constexpr int kMaxScans = 100;
-constexpr qint64 kMaxScanPixels = 1'500'000'000; // e.g. a 25-MP picture in 60 scans
+constexpr qint64 kMaxScanPixels = 1'000'000'000; // e.g. a 25-MP picture in 40 scans
 
 struct FileRead
 {
@@ -133,10 +134,9 @@ QImage turnedUpright(const QImage &part, QImageIOHandler::Transformations turn)
     return upright;
 }
 
-bool tooLarge(const QSize &stored, bool holdsWholePicture)
+bool tooLarge(const QSize &stored)
 {
-    const qint64 pixels = qint64(stored.width()) * stored.height();
-    return pixels > kMaxPixels || (holdsWholePicture && pixels > kMaxProgressivePixels);
+    return qint64(stored.width()) * stored.height() > kMaxPixels;
 }
 
 PhotoRead readJpeg(const QByteArray &bytes, const QSize &visibleSize)
@@ -148,7 +148,7 @@ PhotoRead readJpeg(const QByteArray &bytes, const QSize &visibleSize)
     const QSize stored = decoder.size();
     if (!decoder.headerRead() || stored.isEmpty())
         return {{}, PhotoProblem::Damaged};
-    if (tooLarge(stored, decoder.holdsWholePicture()))
+    if (tooLarge(stored) || decoder.heldCoefficientBytes() > kMaxHeldCoefficientBytes)
         return {{}, PhotoProblem::TooLarge};
     if (facts.scans > kMaxScans
         || qint64(facts.scans) * stored.width() * stored.height() > kMaxScanPixels)
@@ -173,7 +173,7 @@ PhotoRead readOtherPicture(QByteArray &bytes, const QSize &visibleSize)
     const QSize stored = reader.size();
     if (!stored.isValid() || stored.isEmpty())
         return {{}, PhotoProblem::Damaged};
-    if (tooLarge(stored, false)
+    if (tooLarge(stored)
         || (!reader.supportsOption(QImageIOHandler::ClipRect)
             && qint64(stored.width()) * stored.height() * 4 > kMaxFullDecodeBytes))
         return {{}, PhotoProblem::TooLarge};
