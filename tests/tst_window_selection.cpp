@@ -98,14 +98,21 @@ QByteArray jpeg(const QImage &image, const Flavour &flavour = {})
     return data;
 }
 
-// Adds a camera's Exif note, orientation 6: turn a quarter clockwise to show.
-QByteArray turned(QByteArray data)
+// Adds a camera's Exif note with the given orientation, in Motorola or Intel byte order: 6 says
+// "turn a quarter clockwise to show", 3 "turn half way", 8 "a quarter anticlockwise", 2 and 4
+// "mirror" and "flip", 5 and 7 "mirror or flip, then a quarter clockwise".
+QByteArray turned(QByteArray data, int orientation = 6, bool intel = false)
 {
-    return data.insert(2,
-                       QByteArray("\xFF\xE1\x00\x22"
-                                  "Exif\0\0MM\0\x2A\0\0\0\x08\0\x01"
-                                  "\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0",
-                                  36));
+    const auto two = [intel](int v) {
+        const char bytes[2] = {char(intel ? v : v >> 8), char(intel ? v >> 8 : v)};
+        return QByteArray(bytes, 2);
+    };
+    QByteArray exif("Exif\0\0", 6);
+    exif += intel ? QByteArray("II\x2A\0\x08\0\0\0", 8) : QByteArray("MM\0\x2A\0\0\0\x08", 8);
+    exif += two(1) + two(0x0112) + two(3)
+            + (intel ? QByteArray("\1\0\0\0", 4) : QByteArray("\0\0\0\1", 4));
+    exif += two(orientation) + QByteArray(2, '\0') + QByteArray(4, '\0');
+    return data.insert(2, QByteArray("\xFF\xE1", 2) + char(0) + char(exif.size() + 2) + exif);
 }
 
 // Writes new width and height into the frame header (SOF0 to SOF2).
@@ -288,8 +295,23 @@ private slots:
         QImage larger = solid(QSize(600, 500), Qt::yellow);
         QPainter(&larger).fillRect(0, 0, 433, 353, Qt::blue);
         QTest::newRow("larger") << jpeg(larger) << full << blue;
-        QTest::newRow("larger, stored on its side")
-                << turned(jpeg(larger.transformed(QTransform().rotate(-90)))) << full << blue;
+        // Stored so that the orientation's turn shows `larger` upright.
+        const QImage left = larger.transformed(QTransform().rotate(-90));
+        QTest::newRow("larger, stored on its side") << turned(jpeg(left)) << full << blue;
+        QTest::newRow("stored on its side, Intel order")
+                << turned(jpeg(left), 6, true) << full << blue;
+        QTest::newRow("stored upside down")
+                << turned(jpeg(larger.transformed(QTransform().rotate(180))), 3) << full << blue;
+        QTest::newRow("stored on its other side")
+                << turned(jpeg(larger.transformed(QTransform().rotate(90))), 8) << full << blue;
+        QTest::newRow("stored mirrored")
+                << turned(jpeg(larger.mirrored(true, false)), 2) << full << blue;
+        QTest::newRow("stored flipped, progressive")
+                << turned(jpeg(larger.mirrored(false, true), {JCS_RGB, true}), 4) << full << blue;
+        QTest::newRow("stored mirrored on its side")
+                << turned(jpeg(left.mirrored(true, false)), 5) << full << blue;
+        QTest::newRow("stored flipped on its side")
+                << turned(jpeg(left.mirrored(false, true)), 7) << full << blue;
         QTest::newRow("smaller") << jpeg(solid(QSize(200, 100), Qt::blue)) << QSize(200, 100)
                                  << blue;
         QTest::newRow("progressive") << jpeg(larger, {JCS_RGB, true}) << full << blue;
