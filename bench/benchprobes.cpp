@@ -8,8 +8,8 @@
 #include "herbcatalogue.h"
 #include "mediaplayerwidget.h"
 #include "musicplayer.h"
-#include "pathtext.h"
 #include "paintwatch.h"
+#include "pathtext.h"
 #include "photobox.h"
 
 #include <QApplication>
