@@ -8,6 +8,7 @@
 #include "herbcatalogue.h"
 #include "musicplayer.h"
 #include "paintwatch.h"
+#include "pathtext.h"
 #include "photobox.h"
 
 #include <QApplication>
@@ -78,7 +79,7 @@ void say(const QString &line)
 struct ShownWindow
 {
     explicit ShownWindow(const QString &folder)
-        : form([folder] { return folder; })
+        : form([folder] { return localPath(folder); })
     {
         list = form.findChild<QListWidget *>(QStringLiteral("List1"));
         picture = form.findChild<PhotoBox *>(QStringLiteral("Picture1"));
@@ -135,7 +136,7 @@ int probeStartPhases(int argc, char *argv[], const QString &folder)
     player.setOutputHeld(true);
     player.setURL(QFileInfo(folder + QStringLiteral("/photos/BGM.mp3")).filesystemFilePath());
     mark("player");
-    Form1 form([folder] { return folder; });
+    Form1 form([folder] { return localPath(folder); });
     mark("form");
     qputenv("QUILLORA_FIRST_FRAME", "1");
     form.show();

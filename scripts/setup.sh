@@ -17,7 +17,7 @@ packages=(
     # fonts: a Song-style CJK face and a sans face with CJK coverage
     fonts-noto-cjk fonts-dejavu-core fontconfig libfontconfig-dev
     # a display for tests and screenshots, and the browser starter
-    xvfb xauth xdg-utils
+    xvfb xauth xdg-utils libxcb1-dev
     # benchmark floor (djpeg) and desktop metadata checks
     libjpeg-turbo-progs libjpeg-dev desktop-file-utils appstream dpkg-dev file
 )

@@ -1,3 +1,4 @@
+#include "displaycheck.h"
 #include "firstframe.h"
 #include "fontwarmup.h"
 #include "form1.h"
@@ -8,24 +9,12 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
 void sayError(const QString &line)
 {
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
-}
-
-// Without a display and without a chosen Qt platform, creating the window would abort.
-bool haveDisplay(int argc, char *argv[])
-{
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
-            return true;
-    return !qEnvironmentVariableIsEmpty("DISPLAY")
-            || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-            || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
 // Chooses 薄荷 as a click would, lets the window paint, and saves the window as PNG.
@@ -49,9 +38,9 @@ void saveScreenshotLater(Form1 &form, const QString &file)
 
 int main(int argc, char *argv[])
 {
-    if (!haveDisplay(argc, argv)) {
-        sayError(QStringLiteral(
-                "无法打开窗口：没有可用的图形显示（DISPLAY 与 WAYLAND_DISPLAY 均未设置）。"));
+    // Without a display that answers, creating the window would abort.
+    if (const QString problem = displayProblem(argc, argv); !problem.isEmpty()) {
+        sayError(problem);
         return 1;
     }
     const std::jthread fontWarmUp = warmUpFontConfiguration();

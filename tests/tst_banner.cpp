@@ -38,7 +38,7 @@ QImage ownSurface(Form1 &form)
 }
 
 // An application folder without photos or music, so that no file is read.
-const auto kNoFolder = [] { return QStringLiteral("/nonexistent-quillora"); };
+const auto kNoFolder = [] { return std::filesystem::path("/nonexistent-quillora"); };
 
 } // namespace
 

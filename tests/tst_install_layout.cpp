@@ -1,6 +1,7 @@
 // The installed tree: the application folder with its photos, the link in bin/, the desktop
 // entry and icons, and the program started by the desktop entry's command finding its photos;
-// a copy of the program in a folder with an awkward name finding its own and writing no file.
+// a copy of the program in a folder with an awkward or non-UTF-8 name finding its own and writing
+// no file.
 
 #include "herbcatalogue.h"
 
@@ -11,6 +12,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <filesystem>
 
 #include <unistd.h>
 
@@ -127,17 +130,33 @@ private slots:
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
+    // The program, the photo --screenshot chooses (薄荷) and the music, copied into a folder
+    // whose name a URL or a shell would treat specially, or that is not UTF-8 at all (an archive
+    // unzipped from another system); run through a link with a plain name, with a home folder of
+    // its own.
+    void copiedAnywhereFindsItsPhotosAndWritesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("folder"); // the folder's name as bytes
+        QTest::newRow("URL and shell characters") << QByteArray("药用 植物#1 100%?");
+        QTest::newRow("Latin-1") << QByteArray("caf\xe9");
+        QTest::newRow("GBK") << QByteArray("\xd2\xa9\xd3\xc3\xd6\xb2\xce\xef"); // 药用植物
+    }
     void copiedAnywhereFindsItsPhotosAndWritesNothing()
     {
-        // The program, the photo --screenshot chooses (薄荷) and the music, copied into a folder
-        // whose name a URL or a shell would treat specially; run with a home folder of its own.
+        QFETCH(QByteArray, folder);
+        namespace fs = std::filesystem;
         QTemporaryDir root;
-        const QString app = root.filePath(QStringLiteral("药用 植物#1 100%?"));
+        const fs::path rootPath(QFile::encodeName(root.path()).toStdString());
+        const fs::path app = rootPath / folder.toStdString();
         const QString home = root.filePath(QStringLiteral("home"));
-        QVERIFY(QDir().mkpath(app + "/photos") && QDir().mkpath(home));
+        QVERIFY(QDir().mkpath(home));
+        fs::create_directories(app / "photos");
         for (const QString &file : {QStringLiteral("quillora"), QStringLiteral("photos/薄荷.jpg"),
                                     QStringLiteral("photos/BGM.mp3")})
-            QVERIFY(QFile::copy(path("lib/quillora/" + file), app + '/' + file));
+            fs::copy_file(QFile::encodeName(path("lib/quillora/" + file)).toStdString(),
+                          app / QFile::encodeName(file).toStdString());
+        const QString run = root.filePath(QStringLiteral("run"));
+        fs::create_symlink(app / "quillora", QFile::encodeName(run).toStdString());
         const QStringList before = filesBelow(root.path());
 
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -145,7 +164,7 @@ private slots:
         for (const char *xdg :
              {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
             environment.remove(xdg); // the defaults below HOME
-        const QString problem = problemShowingAPhoto(app + "/quillora", environment);
+        const QString problem = problemShowingAPhoto(run, environment);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
 
         // The platform's own: font and media plugin caches, the sound server's client link.

@@ -1,5 +1,6 @@
 // The author page button: each click starts the browser on the author's page, detached, and
-// returns at once; a browser that cannot be started leaves a short notice and nothing else.
+// returns at once; $BROWSER is read as people set it, and a browser that cannot be started leaves a
+// short notice and nothing else.
 
 #include "authorpage.h"
 #include "form1.h"
@@ -28,30 +29,102 @@ private slots:
                 "#!/bin/sh\necho \"$$ $# $*\" >> \"$(dirname \"$0\")/calls\"\nexec sleep 300\n");
         script.close();
         script.setPermissions(script.permissions() | QFile::ExeOwner);
+        QFile fail(m_dir.filePath(QStringLiteral("fail")));
+        QVERIFY(fail.open(QIODevice::WriteOnly));
+        fail.write("#!/bin/sh\nexit 3\n");
+        fail.close();
+        fail.setPermissions(fail.permissions() | QFile::ExeOwner);
     }
     void cleanup()
     {
         for (const QString &call : calls())
             ::kill(call.section(u' ', 0, 0).toInt(), SIGTERM);
         QFile::remove(m_dir.filePath(QStringLiteral("calls")));
+        QFile::remove(m_dir.filePath(QStringLiteral("xdg-open")));
         qunsetenv("BROWSER");
+        qputenv("PATH", m_path);
     }
 
-    void browserChoice_data()
+    void browserCommandsFromTheVariable_data()
+    {
+        QTest::addColumn<QString>("browser");
+        QTest::addColumn<QList<QStringList>>("commands");
+        const QString a = QStringLiteral("http://a.example/");
+        QTest::newRow("not set") << QString() << QList<QStringList> {{"xdg-open", a}};
+        QTest::newRow("blank") << "  " << QList<QStringList> {{"xdg-open", a}};
+        QTest::newRow("one program")
+                << " /opt/浏览器/run " << QList<QStringList> {{"/opt/浏览器/run", a}};
+        QTest::newRow("with arguments")
+                << "firefox --new-window" << QList<QStringList> {{"firefox", "--new-window", a}};
+        QTest::newRow("%s placed, %% kept")
+                << "run --url=%s 100%%" << QList<QStringList> {{"run", "--url=" + a, "100%"}};
+        QTest::newRow("quoted") << "\"/opt/my browser/run\" -x"
+                                << QList<QStringList> {{"/opt/my browser/run", "-x", a}};
+        QTest::newRow("list") << "/missing/a::b %s"
+                              << QList<QStringList> {{"/missing/a", a}, {"b", a}};
+    }
+    void browserCommandsFromTheVariable()
+    {
+        QFETCH(QString, browser);
+        QFETCH(QList<QStringList>, commands);
+        QCOMPARE(browserCommands(browser, QStringLiteral("http://a.example/")), commands);
+    }
+
+    // $BROWSER as people set it, through the button. In the values, %B is the stand-in browser,
+    // %F a browser starter that finds no browser (it ends with status 3), %D the test's folder.
+    void browserForms_data()
     {
         QTest::addColumn<QByteArray>("browser"); // "-": not set
-        QTest::addColumn<QString>("program");
-        QTest::newRow("not set") << QByteArray("-") << "xdg-open";
-        QTest::newRow("blank") << QByteArray("  ") << "xdg-open";
-        QTest::newRow("set") << QByteArray(" /opt/浏览器/run ") << "/opt/浏览器/run";
+        QTest::addColumn<QString>("arguments"); // what the browser got; empty: not started
+        QTest::addColumn<QString>("named"); // the program the notice names; empty: no notice
+        const QString a = authorPageAddress();
+        QTest::newRow("with arguments")
+                << QByteArray("%B --new-window") << "2 --new-window " + a << QString();
+        QTest::newRow("%s placed")
+                << QByteArray("%B --url=%s -x") << "2 --url=" + a + " -x" << QString();
+        QTest::newRow("first missing") << QByteArray("/missing/a:%B") << "1 " + a << QString();
+        QTest::newRow("first finds no browser") << QByteArray("%F:%B") << "1 " + a << QString();
+        QTest::newRow("all missing") << QByteArray("/missing/a:/missing/b") << QString() << "b";
+        QTest::newRow("last finds no browser")
+                << QByteArray("/missing/a:%F") << QString() << "fail";
+        // xdg-open found on the PATH finds no browser.
+        QTest::newRow("not set, xdg-open fails") << QByteArray("-") << QString() << "xdg-open";
     }
-    void browserChoice()
+    void browserForms()
     {
         QFETCH(QByteArray, browser);
-        QFETCH(QString, program);
-        if (browser != "-")
-            qputenv("BROWSER", browser);
-        QCOMPARE(browserProgram(), program);
+        QFETCH(QString, arguments);
+        QFETCH(QString, named);
+        const QByteArray dir = QFile::encodeName(m_dir.path());
+        if (browser == "-") {
+            qunsetenv("BROWSER");
+            QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("fail")),
+                                m_dir.filePath(QStringLiteral("xdg-open"))));
+            qputenv("PATH", dir + ':' + m_path);
+        } else {
+            qputenv("BROWSER",
+                    browser.replace("%B", dir + "/browser").replace("%F", dir + "/fail"));
+        }
+        Form1 form([] { return std::filesystem::path("/nonexistent-quillora"); });
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("Command2")),
+                          Qt::LeftButton);
+
+        if (!arguments.isEmpty()) {
+            QTRY_COMPARE(calls().size(), 1);
+            QCOMPARE(calls().first().section(u' ', 1), arguments);
+        }
+        if (!named.isEmpty()) {
+            QTRY_VERIFY(form.findChild<LinkNotice *>());
+            const auto *notice = form.findChild<LinkNotice *>();
+            QVERIFY(notice->isVisible());
+            QCOMPARE(notice->text(), QStringLiteral("无法启动浏览器：") + named);
+            QVERIFY(!QApplication::activeModalWidget());
+        } else {
+            QTest::qWait(300); // a failure the launch sees comes within a poll or two
+            QVERIFY(!form.findChild<LinkNotice *>());
+        }
     }
 
     void eachClickStartsAnotherBrowser()
@@ -59,7 +132,7 @@ private slots:
         const QString address = authorPageAddress();
         QVERIFY(address.startsWith(QLatin1String("http")) && address.endsWith(u'/'));
         qputenv("BROWSER", m_dir.filePath(QStringLiteral("browser")).toLocal8Bit());
-        Form1 form([] { return QStringLiteral("/nonexistent-quillora"); });
+        Form1 form([] { return std::filesystem::path("/nonexistent-quillora"); });
         auto *button = form.findChild<QPushButton *>(QStringLiteral("Command2"));
         QTest::mouseClick(button, Qt::LeftButton);
         QTest::mouseClick(button, Qt::LeftButton);
@@ -79,7 +152,7 @@ private slots:
     void missingBrowserLeavesANotice()
     {
         qputenv("BROWSER", m_dir.filePath(QStringLiteral("没有这个浏览器")).toLocal8Bit());
-        Form1 form([] { return QStringLiteral("/nonexistent-quillora"); });
+        Form1 form([] { return std::filesystem::path("/nonexistent-quillora"); });
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         auto *button = form.findChild<QPushButton *>(QStringLiteral("Command2"));
@@ -104,6 +177,7 @@ private:
     }
 
     QTemporaryDir m_dir;
+    const QByteArray m_path = qgetenv("PATH");
 };
 
 QTEST_MAIN(TestLink)

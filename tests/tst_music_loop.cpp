@@ -5,6 +5,7 @@
 #include "mp3encoder.h"
 #include "musicplayer.h"
 #include "musicstream.h"
+#include "pathtext.h"
 #include "pentatonictune.h"
 
 #include <QApplication>
@@ -137,7 +138,7 @@ struct Change
 struct Session
 {
     explicit Session(const QString &folder)
-        : form([folder] { return folder; })
+        : form([folder] { return localPath(folder); })
     {
         player = form.findChild<MusicPlayer *>(QStringLiteral("WindowsMediaPlayer1"));
         clock.start();

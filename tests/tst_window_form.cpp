@@ -198,7 +198,7 @@ private slots:
     }
 
 private:
-    Form1 m_form {[] { return QString(); }};
+    Form1 m_form {[] { return std::filesystem::path(); }};
 };
 
 QTEST_MAIN(TestWindowForm)

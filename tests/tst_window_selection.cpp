@@ -5,12 +5,14 @@
 
 #include "form1.h"
 #include "herbdisplay.h"
+#include "pathtext.h"
 #include "photobox.h"
 
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -96,14 +98,21 @@ QByteArray jpeg(const QImage &image, const Flavour &flavour = {})
     return data;
 }
 
-// Adds a camera's Exif note, orientation 6: turn a quarter clockwise to show.
-QByteArray turned(QByteArray data)
+// Adds a camera's Exif note with the given orientation, in Motorola or Intel byte order: 6 says
+// "turn a quarter clockwise to show", 3 "turn half way", 8 "a quarter anticlockwise", 2 and 4
+// "mirror" and "flip", 5 and 7 "mirror or flip, then a quarter clockwise".
+QByteArray turned(QByteArray data, int orientation = 6, bool intel = false)
 {
-    return data.insert(2,
-                       QByteArray("\xFF\xE1\x00\x22"
-                                  "Exif\0\0MM\0\x2A\0\0\0\x08\0\x01"
-                                  "\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0",
-                                  36));
+    const auto two = [intel](int v) {
+        const char bytes[2] = {char(intel ? v : v >> 8), char(intel ? v >> 8 : v)};
+        return QByteArray(bytes, 2);
+    };
+    QByteArray exif("Exif\0\0", 6);
+    exif += intel ? QByteArray("II\x2A\0\x08\0\0\0", 8) : QByteArray("MM\0\x2A\0\0\0\x08", 8);
+    exif += two(1) + two(0x0112) + two(3)
+            + (intel ? QByteArray("\1\0\0\0", 4) : QByteArray("\0\0\0\1", 4));
+    exif += two(orientation) + QByteArray(2, '\0') + QByteArray(4, '\0');
+    return data.insert(2, QByteArray("\xFF\xE1", 2) + char(0) + char(exif.size() + 2) + exif);
 }
 
 // Writes new width and height into the frame header (SOF0 to SOF2).
@@ -117,6 +126,72 @@ QByteArray withSize(QByteArray data, int width, int height)
     return data.replace(sof + 5, 4, size, 4);
 }
 
+// A progressive greyscale picture of width x height with one DC scan and `acScans` scans of the
+// AC coefficients that hold nothing, as a crafted file makes the decoder walk the whole picture
+// once per scan. Small on disk, dear to decode.
+QByteArray manyScans(int width, int height, int acScans)
+{
+    jpeg_compress_struct info {};
+    jpeg_error_mgr errors {};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char *out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = width;
+    info.image_height = height;
+    info.in_color_space = JCS_GRAYSCALE;
+    info.input_components = 1;
+    jpeg_set_defaults(&info);
+    static const jpeg_scan_info script[2] = {{1, {0}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}};
+    info.scan_info = script;
+    info.num_scans = 2;
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> line(width, 128);
+    for (int y = 0; y < height; ++y) {
+        JSAMPROW row = line.data();
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    QByteArray data(reinterpret_cast<const char *>(out), qsizetype(size));
+    std::free(out);
+    jpeg_destroy_compress(&info);
+    const qsizetype ac = data.lastIndexOf("\xFF\xDA");
+    const QByteArray scan = data.mid(ac, data.size() - 2 - ac);
+    data.chop(2);
+    for (int i = 1; i < acScans; ++i)
+        data += scan;
+    return data + "\xFF\xD9";
+}
+
+// `count` random bytes written over the middle of the data, none of them 0xFF: the picture's
+// entropy-coded data is garbled, but no marker appears or goes.
+QByteArray garbled(QByteArray data, int count)
+{
+    QRandomGenerator random(15);
+    const qsizetype from = data.size() / 2 - count / 2;
+    for (qsizetype i = from; i < from + count; ++i)
+        data[i] = char(random.bounded(0xFF));
+    return data;
+}
+
+// The frame header's type byte replaced: the scans are then read with the other coding.
+QByteArray withFrameType(QByteArray data, char from, char to)
+{
+    data[data.indexOf(QByteArray("\xFF") + from) + 1] = to;
+    return data;
+}
+
+// A picture with detail everywhere, so that its scan data is long.
+QImage detailed(const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, qRgb((x * 7) ^ y, (y * 5) ^ x, (x * y) >> 4));
+    return image;
+}
+
 } // namespace
 
 class TestWindowSelection : public QObject
@@ -127,7 +202,7 @@ private slots:
     void init()
     {
         QVERIFY(QDir(m_folder.path()).mkpath(QStringLiteral("photos")));
-        m_form = std::make_unique<Form1>([this] { return m_folder.path(); });
+        m_form = std::make_unique<Form1>([this] { return localPath(m_folder.path()); });
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
         m_list = m_form->findChild<QListWidget *>(QStringLiteral("List1"));
@@ -220,8 +295,23 @@ private slots:
         QImage larger = solid(QSize(600, 500), Qt::yellow);
         QPainter(&larger).fillRect(0, 0, 433, 353, Qt::blue);
         QTest::newRow("larger") << jpeg(larger) << full << blue;
-        QTest::newRow("larger, stored on its side")
-                << turned(jpeg(larger.transformed(QTransform().rotate(-90)))) << full << blue;
+        // Stored so that the orientation's turn shows `larger` upright.
+        const QImage left = larger.transformed(QTransform().rotate(-90));
+        QTest::newRow("larger, stored on its side") << turned(jpeg(left)) << full << blue;
+        QTest::newRow("stored on its side, Intel order")
+                << turned(jpeg(left), 6, true) << full << blue;
+        QTest::newRow("stored upside down")
+                << turned(jpeg(larger.transformed(QTransform().rotate(180))), 3) << full << blue;
+        QTest::newRow("stored on its other side")
+                << turned(jpeg(larger.transformed(QTransform().rotate(90))), 8) << full << blue;
+        QTest::newRow("stored mirrored")
+                << turned(jpeg(larger.mirrored(true, false)), 2) << full << blue;
+        QTest::newRow("stored flipped, progressive")
+                << turned(jpeg(larger.mirrored(false, true), {JCS_RGB, true}), 4) << full << blue;
+        QTest::newRow("stored mirrored on its side")
+                << turned(jpeg(left.mirrored(true, false)), 5) << full << blue;
+        QTest::newRow("stored flipped on its side")
+                << turned(jpeg(left.mirrored(false, true)), 7) << full << blue;
         QTest::newRow("smaller") << jpeg(solid(QSize(200, 100), Qt::blue)) << QSize(200, 100)
                                  << blue;
         QTest::newRow("progressive") << jpeg(larger, {JCS_RGB, true}) << full << blue;
@@ -272,6 +362,7 @@ private slots:
         QTest::newRow("progressive, too large to hold")
                 << withSize(jpeg(solid(QSize(433, 353), Qt::green), {JCS_RGB, true}), 8000, 8000);
         QTest::newRow("12-bit samples") << twelveBit;
+        QTest::newRow("10,000 empty scans") << manyScans(2000, 2000, 10000);
 #ifdef Q_OS_UNIX
         QTest::newRow("a FIFO") << QByteArray("|");
         QTest::newRow("a link to a device") << QByteArray("@");
@@ -299,6 +390,8 @@ private slots:
         click(1);
         QVERIFY(m_picture->picture().isNull()); // the previous photo is gone
         QVERIFY2(m_picture->notice().contains(bad + ".jpg"), qPrintable(m_picture->notice()));
+        // The notice also says where the photo belongs.
+        QVERIFY(m_picture->notice().contains(m_folder.filePath(QStringLiteral("photos"))));
         const QImage box = m_picture->grab().toImage();
         QCOMPARE(box.pixelColor(1, 1), kDarkGreen);
         QVERIFY(box != solid(box.size(), kDarkGreen).convertToFormat(box.format())); // notice
@@ -307,6 +400,32 @@ private slots:
         click(0); // the next good photo shows normally
         QVERIFY(m_picture->notice().isEmpty());
         QVERIFY(near(m_picture->grab().toImage().pixelColor(1, 1), Qt::red));
+    }
+
+    // Corrupt data that the decoder reads past: what decoded is shown, with a notice that the
+    // photo is damaged, and the facts show as always.
+    void damagedPhoto_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        const QImage picture = detailed(QSize(433, 353));
+        QTest::newRow("random bytes in its middle") << garbled(jpeg(picture), 2000);
+        QTest::newRow("random bytes in its middle, progressive")
+                << garbled(jpeg(picture, {JCS_RGB, true}), 2000);
+        // The frame type patched from Huffman to arithmetic coding.
+        QTest::newRow("read as arithmetic coded") << withFrameType(jpeg(picture), '\xC0', '\xC9');
+        QTest::newRow("progressive, read as arithmetic coded")
+                << withFrameType(jpeg(picture, {JCS_RGB, true}), '\xC2', '\xCA');
+    }
+    void damagedPhoto()
+    {
+        QFETCH(QByteArray, content);
+        writePhoto(QStringLiteral("白梨"), content);
+        click(1);
+        QVERIFY2(m_picture->notice().startsWith(QStringLiteral("照片已损坏")),
+                 qPrintable(m_picture->notice()));
+        QVERIFY(m_picture->notice().contains(QStringLiteral("白梨.jpg")));
+        QCOMPARE(m_picture->picture().size(), QSize(433, 353));
+        QCOMPARE(texts(), composed(2));
     }
 
 private:
@@ -319,7 +438,7 @@ private:
     }
     QStringList composed(HerbNumber n) const
     {
-        const auto display = composeHerbDisplay(n, m_folder.path());
+        const auto display = composeHerbDisplay(n, localPath(m_folder.path()));
         return display ? QStringList(display->texts.begin(), display->texts.end()) : QStringList();
     }
     void writePhoto(const QString &name, const QByteArray &content)

@@ -1,14 +1,17 @@
 #include "herbdisplay.h"
 
+#include "pathtext.h"
+
 #include <limits>
 
-std::optional<HerbDisplay> composeHerbDisplay(HerbNumber n, const QString &appFolder)
+std::optional<HerbDisplay> composeHerbDisplay(HerbNumber n, const std::filesystem::path &appFolder)
 {
     const HerbEntry *row = HerbCatalogue::entryAt(n);
     if (!row)
         return std::nullopt;
     HerbDisplay display;
-    display.photoPath = row->photoPath(appFolder);
+    display.photoFile = row->photoPath(appFolder);
+    display.photoPath = pathText(display.photoFile);
     for (HerbField field : kHerbFields)
         display.texts[herbFieldIndex(field)] = row->fieldText(field);
     return display;

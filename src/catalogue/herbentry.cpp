@@ -10,8 +10,10 @@ QString HerbEntry::fieldText(HerbField field) const
     return herbFieldCaption(field) + value(field);
 }
 
-QString HerbEntry::photoPath(const QString &appFolder) const
+std::filesystem::path HerbEntry::photoPath(const std::filesystem::path &appFolder) const
 {
-    return appFolder + QStringLiteral("/photos/") + QString::fromUtf8(photoStem)
-            + QStringLiteral(".jpg");
+    std::filesystem::path path = appFolder;
+    path += u8"/photos/";
+    path += std::u8string(reinterpret_cast<const char8_t *>(photoStem)) + u8".jpg";
+    return path;
 }

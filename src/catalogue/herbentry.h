@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <filesystem>
 
 // One row of the plant table. The strings are UTF-8 literals compiled into the program; every
 // value starts with one ASCII blank and is shown exactly as stored.
@@ -20,7 +21,8 @@ struct HerbEntry
     // The caption followed directly by the stored value, nothing trimmed.
     QString fieldText(HerbField field) const;
 
-    // appFolder + "/photos/" + stem + ".jpg". No separator check: at the root folder the
-    // separator is doubled, which the file system reads as one.
-    QString photoPath(const QString &appFolder) const;
+    // appFolder + "/photos/" + stem + ".jpg", keeping the folder's bytes as they are. No
+    // separator check: at the root folder the separator is doubled, which the file system reads
+    // as one.
+    std::filesystem::path photoPath(const std::filesystem::path &appFolder) const;
 };

@@ -1,57 +1,59 @@
 #include "authorpage.h"
 
-#include "linknotice.h"
+#include "browserlaunch.h"
 
-#include <QFileInfo>
+#include <QDir>
 #include <QProcess>
 #include <QWidget>
-
-#ifdef Q_OS_WIN
-#include <qt_windows.h>
-#endif
 
 QString authorPageAddress()
 {
     return QStringLiteral(QUILLORA_AUTHOR_URL);
 }
 
-QString browserProgram()
+QList<QStringList> browserCommands(const QString &browser, const QString &address)
 {
-    const QString fromEnvironment = qEnvironmentVariable("BROWSER").trimmed();
-    if (!fromEnvironment.isEmpty())
-        return fromEnvironment;
+    QList<QStringList> commands;
+    for (const QString &entry : browser.split(QDir::listSeparator(), Qt::SkipEmptyParts)) {
+        QStringList words = QProcess::splitCommand(entry);
+        if (words.isEmpty())
+            continue;
+        bool placed = false;
+        for (qsizetype w = 1; w < words.size(); ++w) {
+            const QString &word = words[w];
+            QString expanded;
+            for (qsizetype i = 0; i < word.size(); ++i) {
+                if (word[i] == u'%' && i + 1 < word.size() && word[i + 1] == u's') {
+                    expanded += address;
+                    placed = true;
+                    ++i;
+                } else if (word[i] == u'%' && i + 1 < word.size() && word[i + 1] == u'%') {
+                    expanded += u'%';
+                    ++i;
+                } else {
+                    expanded += word[i];
+                }
+            }
+            words[w] = expanded;
+        }
+        if (!placed)
+            words << address;
+        commands << words;
+    }
+    if (commands.isEmpty()) {
 #ifdef Q_OS_WIN
-    return QStringLiteral("C:\\Program Files\\Internet Explorer\\IEXPLORE.exe");
+        commands << QStringList {
+                QStringLiteral("C:\\Program Files\\Internet Explorer\\IEXPLORE.exe"), address};
 #else
-    return QStringLiteral("xdg-open");
+        commands << QStringList {QStringLiteral("xdg-open"), address};
 #endif
-}
-
-bool startBrowser(const QString &program, const QString &address)
-{
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments({address});
-    process.setStandardInputFile(QProcess::nullDevice());
-#ifdef Q_OS_WIN
-    process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *arguments) {
-        // Window style 2: shown minimized and activated.
-        arguments->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
-        arguments->startupInfo->wShowWindow = SW_SHOWMINIMIZED;
-    });
-#endif
-    return process.startDetached();
+    }
+    return commands;
 }
 
 void openAuthorPage(QWidget *button)
 {
-    const QString program = browserProgram();
-    if (startBrowser(program, authorPageAddress()))
-        return;
-    QWidget *window = button->parentWidget();
-    auto *notice = window->findChild<LinkNotice *>(QString(), Qt::FindDirectChildrenOnly);
-    if (!notice)
-        notice = new LinkNotice(window);
-    notice->showNear(button,
-                     QStringLiteral("无法启动浏览器：%1").arg(QFileInfo(program).fileName()));
+    auto *launch = new BrowserLaunch(
+            browserCommands(qEnvironmentVariable("BROWSER"), authorPageAddress()), button);
+    launch->start();
 }

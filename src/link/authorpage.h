@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -8,17 +10,16 @@ class QWidget;
 // ends in "/".
 QString authorPageAddress();
 
-// The browser to start: $BROWSER when it is set and not blank; otherwise xdg-open (on Windows
-// the Internet Explorer executable at its default install path).
-QString browserProgram();
+// The browser commands to try in order, each as its program followed by its arguments. `browser`
+// is $BROWSER as people set it: a list of commands separated by ':' (';' on Windows), each split
+// into words as a shell would split them but without any shell; "%s" in a word becomes the
+// address and "%%" a single "%", and a command without "%s" gets the address as its last
+// argument. When `browser` names no command: xdg-open (on Windows the Internet Explorer
+// executable at its default install path) with the address.
+QList<QStringList> browserCommands(const QString &browser, const QString &address);
 
-// Starts `program` with the one argument `address` as a separate, detached process: no shell in
-// between, no waiting, no check of what the browser does later. On Windows the browser's
-// window is asked to come up minimized and activated. False when the program could not be
-// started at all.
-bool startBrowser(const QString &program, const QString &address);
-
-// What a click on the author page button does: starts the browser on the author's page and
-// returns at once. When no browser can be started, a short notice appears near `button` for a
-// few seconds; nothing else happens.
+// What a click on the author page button does: starts the first browser command that can be
+// started, detached, and returns at once. When none can be started, or the one started soon ends
+// reporting failure (xdg-open that finds no browser), a short notice appears near `button` for
+// a few seconds naming the command that failed last; nothing else happens.
 void openAuthorPage(QWidget *button);

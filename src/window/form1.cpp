@@ -6,6 +6,7 @@
 #include "fontmap.h"
 #include "herbdisplay.h"
 #include "musicplayer.h"
+#include "pathtext.h"
 #include "photobox.h"
 #include "playercontrols.h"
 #include "replayrule.h"
@@ -79,7 +80,7 @@ QColor menuBarColour()
 
 } // namespace
 
-Form1::Form1(std::function<QString()> applicationFolder, QWidget *parent)
+Form1::Form1(std::function<std::filesystem::path()> applicationFolder, QWidget *parent)
     : QWidget(parent,
               Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                       | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
@@ -243,10 +244,13 @@ void Form1::List1_Click()
         return;
     m_herbNumber = *number;
     const HerbNumber n = m_herbNumber;
-    const std::optional<HerbDisplay> display = composeHerbDisplay(n, m_applicationFolder());
+    const std::filesystem::path folder = m_applicationFolder();
+    const std::optional<HerbDisplay> display = composeHerbDisplay(n, folder);
     if (!display)
         return;
-    m_picture->showPhoto(display->photoPath);
+    // A program folder the system cannot tell names no file, never one at the root.
+    m_picture->showPhoto(folder.empty() ? std::filesystem::path() : display->photoFile,
+                         display->photoPath);
     for (int index = 0; index < kHerbFieldCount; ++index) {
         m_texts[index]->setText(display->texts[index]);
         m_texts[index]->setCursorPosition(0);
@@ -300,8 +304,11 @@ void Form1::Command2_Click()
 // not checked: a missing or broken one leaves the player silent.
 void Form1::Form_Load()
 {
-    const QString path = m_applicationFolder() + QStringLiteral("/photos/BGM.mp3");
-    m_player->setURL(QFileInfo(path).filesystemFilePath());
+    std::filesystem::path file = m_applicationFolder();
+    if (file.empty()) // the program's folder is unknown: no music rather than a guess
+        return;
+    file += u8"/photos/BGM.mp3";
+    m_player->setURL(file);
 }
 
 // Whenever the player comes to rest stopped (the music has ended, or its stop button was

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "applicationfolder.h"
 #include "herbcatalogue.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QWidget>
 
 #include <array>
+#include <filesystem>
 #include <functional>
 
 class MusicPlayer;
@@ -26,8 +27,7 @@ class Form1 : public QWidget
 
 public:
     // applicationFolder is asked anew at every choice; photos lie in its "photos" folder.
-    explicit Form1(std::function<QString()> applicationFolder
-                   = &QCoreApplication::applicationDirPath,
+    explicit Form1(std::function<std::filesystem::path()> applicationFolder = &::applicationFolder,
                    QWidget *parent = nullptr);
 
     // The number of the latest choice, 0 before the first.
@@ -52,7 +52,7 @@ private:
     void Form_Load();
     HerbNumber selectedPosition() const;
 
-    std::function<QString()> m_applicationFolder;
+    std::function<std::filesystem::path()> m_applicationFolder;
     HerbNumber m_herbNumber = 0;
 
     QGroupBox *m_frame = nullptr;

@@ -11,13 +11,13 @@ PhotoBox::PhotoBox(QWidget *parent)
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-bool PhotoBox::showPhoto(const QString &path)
+bool PhotoBox::showPhoto(const std::filesystem::path &file, const QString &path)
 {
-    PhotoRead read = readVisiblePhoto(path, size());
+    PhotoRead read = readVisiblePhoto(file, size());
     m_picture = std::move(read.picture);
     m_notice = photoNotice(read.problem, path);
     update();
-    const bool shown = read.problem == PhotoProblem::None;
+    const bool shown = !m_picture.isNull();
     emit photoShown(path, shown);
     return shown;
 }
@@ -29,10 +29,23 @@ void PhotoBox::paintEvent(QPaintEvent *)
     if (!m_picture.isNull()) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(QPoint(0, 0), m_picture);
-    } else if (!m_notice.isEmpty()) {
-        painter.setPen(palette().color(QPalette::WindowText));
-        const int margin = 16;
-        painter.drawText(rect().adjusted(margin, margin, -margin, -margin),
-                         Qt::AlignCenter | Qt::TextWordWrap, m_notice);
     }
+    if (m_notice.isEmpty())
+        return;
+    // Each line on one line: a long folder is shortened in its middle, where its own name and
+    // the photos folder at its end stay readable.
+    const int margin = 8;
+    const QFontMetrics metrics = fontMetrics();
+    QStringList lines = m_notice.split(u'\n');
+    for (QString &line : lines)
+        line = metrics.elidedText(line, Qt::ElideMiddle, width() - 2 * margin);
+    QRect area = rect().adjusted(margin, margin, -margin, -margin);
+    if (!m_picture.isNull()) {
+        const int band = int(lines.size()) * metrics.lineSpacing() + 2 * margin;
+        const QRect strip(0, height() - band, width(), band);
+        painter.fillRect(strip, palette().color(QPalette::Window));
+        area = strip.adjusted(margin, margin, -margin, -margin);
+    }
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(area, Qt::AlignCenter, lines.join(u'\n'));
 }

@@ -1,14 +1,16 @@
 #include "photoreader.h"
 
+#include "jpegdecoder.h"
+#include "jpegfacts.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QTransform>
 
-#include <cstring>
-
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,51 +24,84 @@ constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
 constexpr qint64 kMaxPixels = 100'000'000;
 // Decoders that cannot stop at the corner decode everything at four bytes per pixel.
 constexpr qint64 kMaxFullDecodeBytes = 256 * 1024 * 1024;
-// A progressive JPEG is held whole in memory (up to six bytes per pixel) before its first line
-// can be shown, however little of it is shown.
-constexpr qint64 kMaxProgressivePixels = 25'000'000;
+// A progressive JPEG's coefficients are held whole (two bytes per sample) before its first line
+// can be shown, however little of it is shown: 36 MB for a 12-MP camera photo, 100 MB for a
+// 25-MP one with half the colour resolution across (4:2:2).
+constexpr qint64 kMaxHeldCoefficientBytes = 100 * 1024 * 1024;
+// Every scan of a JPEG file is read over the whole picture, even a scan that holds nothing, so
+// the time a file can cost grows with its scans times its pixels. Cameras and editors write 1 to
+// about 20 scans; a file with thousands of empty scans would freeze the window for minutes.
+constexpr int kMaxScans = 100;
+constexpr qint64 kMaxScanPixels = 1'000'000'000; // e.g. a 25-MP picture in 40 scans
 
-// True when the JPEG data's frame header says progressive (SOF2, SOF6, SOF10 or SOF14).
-bool jpegProgressive(QByteArrayView data)
+struct FileRead
 {
-    const auto *bytes = reinterpret_cast<const uchar *>(data.data());
-    const qsizetype size = data.size();
-    if (size < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8)
-        return false;
-    for (qsizetype at = 2; at + 4 <= size && bytes[at] == 0xFF;) {
-        while (at + 4 <= size && bytes[at + 1] == 0xFF) // fill bytes
-            ++at;
-        const uchar code = bytes[at + 1];
-        if (code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC)
-            return code == 0xC2 || code == 0xC6 || code == 0xCA || code == 0xCE;
-        if (code == 0xDA || code == 0xD9) // scan data or the end before any frame header
-            return false;
-        at += 2 + ((bytes[at + 2] << 8) | bytes[at + 3]);
-    }
-    return false;
-}
+    QByteArray bytes;
+    PhotoProblem problem = PhotoProblem::None;
+};
 
-// Opens only regular files: a FIFO, a device or a socket under a photo's name is never opened
-// in a way that could wait for a writer or read for ever.
-bool openRegularFile(QFile &file)
+// Reads a regular file whole. A FIFO, a device or a socket under a photo's name is never opened
+// in a way that could wait for a writer or read for ever: the check is made on the opened file.
+FileRead readRegularFile(const std::filesystem::path &file)
 {
 #ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(file.fileName()).constData(),
-                          O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return {{},
+                errno == ENOENT || errno == ENOTDIR ? PhotoProblem::Missing
+                                                    : PhotoProblem::Damaged};
     struct stat status
     {
     };
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)
-        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
+    FileRead read;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        read.problem = PhotoProblem::Damaged;
+    } else if (status.st_size > kMaxFileBytes) {
+        read.problem = PhotoProblem::TooLarge;
+    } else {
+        read.bytes.resize(qsizetype(status.st_size));
+        qsizetype got = 0;
+        while (got < read.bytes.size()) {
+            const ssize_t n = ::read(fd, read.bytes.data() + got, read.bytes.size() - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        read.bytes.truncate(got);
     }
-    return true;
+    ::close(fd);
+    return read;
 #else
-    return QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly);
+    QFile opened(file);
+    const QFileInfo info(opened);
+    if (!info.exists())
+        return {{}, PhotoProblem::Missing};
+    if (!info.isFile() || !opened.open(QIODevice::ReadOnly))
+        return {{}, PhotoProblem::Damaged};
+    if (opened.size() > kMaxFileBytes)
+        return {{}, PhotoProblem::TooLarge};
+    return {opened.read(kMaxFileBytes), PhotoProblem::None};
 #endif
+}
+
+// How Exif orientation 1 to 8 turns the stored picture upright.
+QImageIOHandler::Transformations exifTurn(int orientation)
+{
+    using T = QImageIOHandler::Transformation;
+    static constexpr T kTurns[] = {
+            QImageIOHandler::TransformationNone, // unused
+            QImageIOHandler::TransformationNone,
+            QImageIOHandler::TransformationMirror,
+            QImageIOHandler::TransformationRotate180,
+            QImageIOHandler::TransformationFlip,
+            QImageIOHandler::TransformationMirrorAndRotate90,
+            QImageIOHandler::TransformationRotate90,
+            QImageIOHandler::TransformationFlipAndRotate90,
+            QImageIOHandler::TransformationRotate270,
+    };
+    return orientation >= 1 && orientation <= 8 ? kTurns[orientation] : T::TransformationNone;
 }
 
 // The part of the stored picture that ends up in the box's top-left visibleSize once the
@@ -88,62 +123,49 @@ QRect storedPartShown(const QSize &stored, QImageIOHandler::Transformations turn
     return upright.inverted().mapRect(shownUpright).toAlignedRect() & QRect(QPoint(0, 0), stored);
 }
 
-} // namespace
-
-bool jpegCutShort(QByteArrayView data)
+// Turns a decoded part of the stored picture upright: mirror and flip first, then a quarter
+// turn clockwise, as the Exif orientations are defined.
+QImage turnedUpright(const QImage &part, QImageIOHandler::Transformations turn)
 {
-    const auto *bytes = reinterpret_cast<const uchar *>(data.data());
-    const qsizetype size = data.size();
-    if (size < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8)
-        return false;
-    qsizetype at = 2;
-    for (;;) {
-        // The next marker: 0xFF, any fill bytes, then a code. Scan data and stray bytes between
-        // segments are walked over; inside scan data 0xFF is followed by 0x00 or a restart code.
-        const void *mark = std::memchr(bytes + at, 0xFF, size - at);
-        if (!mark)
-            return true;
-        at = static_cast<const uchar *>(mark) - bytes;
-        while (at < size && bytes[at] == 0xFF)
-            ++at;
-        if (at >= size)
-            return true;
-        const uchar code = bytes[at++];
-        if (code == 0xD9)
-            return false;
-        if (code == 0x00 || code == 0x01 || (code >= 0xD0 && code <= 0xD7))
-            continue;
-        if (at + 2 > size)
-            return true;
-        const int length = (bytes[at] << 8) | bytes[at + 1];
-        if (length < 2)
-            return true;
-        at += length;
-        if (at > size)
-            return true;
-    }
+    QImage upright = part.mirrored(turn & QImageIOHandler::TransformationMirror,
+                                   turn & QImageIOHandler::TransformationFlip);
+    if (turn & QImageIOHandler::TransformationRotate90)
+        upright = upright.transformed(QTransform().rotate(90));
+    return upright;
 }
 
-PhotoRead readVisiblePhoto(const QString &path, const QSize &visibleSize)
+bool tooLarge(const QSize &stored)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return {{}, PhotoProblem::Missing};
-    if (!info.isFile())
-        return {{}, PhotoProblem::Damaged};
-    if (info.size() > kMaxFileBytes)
-        return {{}, PhotoProblem::TooLarge};
+    return qint64(stored.width()) * stored.height() > kMaxPixels;
+}
 
-    QFile file(path);
-    if (!openRegularFile(file))
+PhotoRead readJpeg(const QByteArray &bytes, const QSize &visibleSize)
+{
+    const JpegFacts facts = jpegFacts(bytes);
+    if (facts.cutShort)
         return {{}, PhotoProblem::Damaged};
-    if (file.size() > kMaxFileBytes)
+    JpegDecoder decoder(bytes);
+    const QSize stored = decoder.size();
+    if (!decoder.headerRead() || stored.isEmpty())
+        return {{}, PhotoProblem::Damaged};
+    if (tooLarge(stored) || decoder.heldCoefficientBytes() > kMaxHeldCoefficientBytes)
         return {{}, PhotoProblem::TooLarge};
-    QByteArray bytes = file.read(file.size());
-    file.close();
-    if (bytes.isEmpty() || jpegCutShort(bytes))
-        return {{}, PhotoProblem::Damaged};
+    if (facts.scans > kMaxScans
+        || qint64(facts.scans) * stored.width() * stored.height() > kMaxScanPixels)
+        return {{}, PhotoProblem::TooComplex};
 
+    const QImageIOHandler::Transformations turn = exifTurn(facts.orientation);
+    const QRect shown = storedPartShown(stored, turn, visibleSize);
+    const QImage part = decoder.decode(shown);
+    if (part.isNull())
+        return {{}, PhotoProblem::Damaged};
+    return {turnedUpright(part, turn),
+            decoder.damaged() ? PhotoProblem::DamagedData : PhotoProblem::None};
+}
+
+// Pictures in other formats under a photo's name, through Qt's readers.
+PhotoRead readOtherPicture(QByteArray &bytes, const QSize &visibleSize)
+{
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
@@ -151,33 +173,56 @@ PhotoRead readVisiblePhoto(const QString &path, const QSize &visibleSize)
     const QSize stored = reader.size();
     if (!stored.isValid() || stored.isEmpty())
         return {{}, PhotoProblem::Damaged};
-    const qint64 pixels = qint64(stored.width()) * stored.height();
-    if (pixels > kMaxPixels || (jpegProgressive(bytes) && pixels > kMaxProgressivePixels)
-        || (!reader.supportsOption(QImageIOHandler::ClipRect) && pixels * 4 > kMaxFullDecodeBytes))
+    if (tooLarge(stored)
+        || (!reader.supportsOption(QImageIOHandler::ClipRect)
+            && qint64(stored.width()) * stored.height() * 4 > kMaxFullDecodeBytes))
         return {{}, PhotoProblem::TooLarge};
-
     const QRect shown = storedPartShown(stored, reader.transformation(), visibleSize);
     if (shown.isEmpty())
         return {{}, PhotoProblem::Damaged};
     reader.setClipRect(shown);
-    const QImage picture = reader.read();
+    QImage picture = reader.read();
     if (picture.isNull())
         return {{}, PhotoProblem::Damaged};
-    return {picture, PhotoProblem::None};
+    return {std::move(picture), PhotoProblem::None};
+}
+
+} // namespace
+
+PhotoRead readVisiblePhoto(const std::filesystem::path &file, const QSize &visibleSize)
+{
+    FileRead read = readRegularFile(file);
+    if (read.problem != PhotoProblem::None)
+        return {{}, read.problem};
+    if (read.bytes.isEmpty())
+        return {{}, PhotoProblem::Damaged};
+    if (read.bytes.startsWith("\xFF\xD8"))
+        return readJpeg(read.bytes, visibleSize);
+    return readOtherPicture(read.bytes, visibleSize);
 }
 
 QString photoNotice(PhotoProblem problem, const QString &path)
 {
-    const QString name = QFileInfo(path).fileName();
+    const QFileInfo info(path);
+    QString line;
     switch (problem) {
     case PhotoProblem::None:
         return {};
     case PhotoProblem::Missing:
-        return QStringLiteral("找不到照片：%1").arg(name);
+        line = QStringLiteral("找不到照片：%1");
+        break;
     case PhotoProblem::TooLarge:
-        return QStringLiteral("照片太大，无法显示：%1").arg(name);
+        line = QStringLiteral("照片太大，无法显示：%1");
+        break;
+    case PhotoProblem::TooComplex:
+        line = QStringLiteral("照片结构过于复杂，无法显示：%1");
+        break;
     case PhotoProblem::Damaged:
+        line = QStringLiteral("照片无法显示：%1");
+        break;
+    case PhotoProblem::DamagedData:
+        line = QStringLiteral("照片已损坏，只显示能读出的部分：%1");
         break;
     }
-    return QStringLiteral("照片无法显示：%1").arg(name);
+    return line.arg(info.fileName()) + u'\n' + QStringLiteral("应放在：%1").arg(info.path());
 }

@@ -1,0 +1,56 @@
+#include "displaycheck.h"
+
+#include <cstring>
+
+#ifdef QUILLORA_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
+
+namespace {
+
+// The platform asked for with -platform or QT_QPA_PLATFORM; empty when none was.
+QString chosenPlatform(int argc, char *argv[])
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return QString::fromLocal8Bit(argv[i + 1]);
+    return qEnvironmentVariable("QT_QPA_PLATFORM");
+}
+
+// True when an X server answers at `display` (the DISPLAY value).
+bool xServerAnswers(const QByteArray &display)
+{
+#ifdef QUILLORA_HAVE_XCB
+    xcb_connection_t *connection = xcb_connect(display.constData(), nullptr);
+    const bool answers = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return answers;
+#else
+    Q_UNUSED(display);
+    return true;
+#endif
+}
+
+QString noDisplay(const QString &why)
+{
+    return QStringLiteral("无法打开窗口：没有可用的图形显示（%1）。").arg(why);
+}
+
+} // namespace
+
+QString displayProblem(int argc, char *argv[])
+{
+    const QString platform = chosenPlatform(argc, argv);
+    const QByteArray display = qgetenv("DISPLAY");
+    // Another platform than X11 (offscreen, wayland, a list to try in turn) checks for itself.
+    if (!platform.isEmpty() && platform.section(u':', 0, 0) != QLatin1String("xcb"))
+        return {};
+    if (platform.isEmpty() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return {};
+    if (display.isEmpty())
+        return noDisplay(QStringLiteral("DISPLAY 与 WAYLAND_DISPLAY 均未设置"));
+    if (!xServerAnswers(display))
+        return noDisplay(
+                QStringLiteral("DISPLAY=%1 无法连接").arg(QString::fromLocal8Bit(display)));
+    return {};
+}

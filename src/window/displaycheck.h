@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// Whether the window can be opened, asked before Qt is started: Qt aborts the program when its
+// platform cannot be opened. Empty when it can (or another platform than X11 was chosen, whose
+// own checks then apply); otherwise the one line to tell the user.
+QString displayProblem(int argc, char *argv[]);
