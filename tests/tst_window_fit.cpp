@@ -4,6 +4,7 @@
 
 #include "form1.h"
 #include "herbdisplay.h"
+#include "pathtext.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -45,7 +46,7 @@ private slots:
     void everyFactFitsItsBox()
     {
         QTemporaryDir folder; // no photos: only the nine facts matter here
-        Form1 form([&folder] { return folder.path(); });
+        Form1 form([&folder] { return localPath(folder.path()); });
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         auto *list = form.findChild<QListWidget *>(QStringLiteral("List1"));
@@ -60,7 +61,7 @@ private slots:
             list->setCurrentRow(row - 1);
             QCOMPARE(form.herbNumber(), row);
             const std::optional<HerbDisplay> display
-                    = composeHerbDisplay(static_cast<HerbNumber>(row), folder.path());
+                    = composeHerbDisplay(static_cast<HerbNumber>(row), localPath(folder.path()));
             for (int index = 0; index < kHerbFieldCount; ++index) {
                 const QLineEdit *box = boxes.at(index);
                 QCOMPARE(box->text(), display->texts.at(index));
