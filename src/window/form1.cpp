@@ -8,6 +8,8 @@
 #include "mediaplayerwidget.h"
 #include "musicplayer.h"
 #include "photobox.h"
+#include "plantlist.h"
+#include "readablecolour.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,6 +20,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 
 #include <initializer_list>
@@ -70,10 +73,35 @@ void setColours(QWidget *widget,
     widget->setPalette(palette);
 }
 
-// The desktop's menu-bar colour, the fact boxes' text colour.
+// The desktop's menu-bar colour, the fact boxes' text colour. Where a dark desktop theme makes it
+// hard to read on the dark green, the light menu colour of Windows stands in.
 QColor menuBarColour()
 {
-    return QApplication::palette("QMenuBar").color(QPalette::Window);
+    return readableColour(QApplication::palette("QMenuBar").color(QPalette::Window), kDarkGreen,
+                          QColor(240, 240, 240));
+}
+
+// The desktop's button text colour, or the black of Windows buttons where that is hard to read
+// on the button's light blue.
+QColor buttonTextColour()
+{
+    return readableColour(QApplication::palette().color(QPalette::ButtonText), kLightBlue,
+                          QColor(0, 0, 0));
+}
+
+// Scroll bars take the desktop's own colours in every role, so that the white text of the frame
+// and the list does not reach their arrows.
+void useDesktopColours(QScrollBar *bar)
+{
+    const QPalette desktop = QApplication::palette(bar);
+    QPalette palette;
+    for (int group = 0; group < QPalette::NColorGroups; ++group)
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto g = QPalette::ColorGroup(group);
+            const auto r = QPalette::ColorRole(role);
+            palette.setColor(g, r, desktop.color(g, r));
+        }
+    bar->setPalette(palette);
 }
 
 } // namespace
@@ -115,11 +143,13 @@ void Form1::createControls()
     m_frame->setAutoFillBackground(true);
     m_frame->setFocusPolicy(Qt::NoFocus);
 
-    m_list = new QListWidget(m_frame);
+    m_list = new PlantList(m_frame);
     m_list->setObjectName(QStringLiteral("List1"));
     m_list->setGeometry(twips(120, 360, 1815, 8040));
     m_list->setFont(tahomaFont(12));
     setColours(m_list, {{QPalette::Base, kDarkGreen}, {QPalette::Text, kWhite}});
+    useDesktopColours(m_list->verticalScrollBar());
+    useDesktopColours(m_list->horizontalScrollBar());
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSortingEnabled(false);
     m_list->setUniformItemSizes(true);
@@ -144,6 +174,7 @@ void Form1::createControls()
         box->setGeometry(twips(kFactBoxLeft, place.top, place.width, place.height));
         box->setFont(songFont(place.pointSize));
         box->setText(herbFieldPlaceholder(field));
+        box->setReadOnly(true); // the book's text: selectable and copyable, not editable
         setColours(box, {{QPalette::Base, kDarkGreen}, {QPalette::Text, menuBarColour()}});
         box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         box->setCursorPosition(0);
@@ -158,7 +189,8 @@ void Form1::createControls()
     m_command2->setObjectName(QStringLiteral("Command2"));
     m_command2->setGeometry(twips(12480, 8520, 975, 735));
     m_command2->setFont(songFont(9.75));
-    setColours(m_command2, {{QPalette::Button, kLightBlue}});
+    setColours(m_command2,
+               {{QPalette::Button, kLightBlue}, {QPalette::ButtonText, buttonTextColour()}});
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
