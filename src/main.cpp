@@ -2,6 +2,7 @@
 #include "fontwarmup.h"
 #include "form1.h"
 #include "mediabackend.h"
+#include "screenscale.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -56,6 +57,7 @@ int main(int argc, char *argv[])
                 "无法打开窗口：没有可用的图形显示（DISPLAY 与 WAYLAND_DISPLAY 均未设置）。"));
         return 1;
     }
+    chooseCrispScaling(); // changes the environment: before the warm-up thread reads it
     const std::jthread fontWarmUp = warmUpFontConfiguration();
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillora.Quillora"));
