@@ -70,7 +70,14 @@ private slots:
         const int pause = QApplication::keyboardInputInterval() + 150;
         for (int time = 0; time < times; ++time) {
             if (how == "keys") {
-                QTest::keyClicks(m_list, text);
+                for (QChar c : text) { // capitals with Shift pressed and released around them
+                    if (c.isUpper())
+                        QTest::keyPress(m_list, Qt::Key_Shift);
+                    QTest::keyClicks(m_list, QString(c),
+                                     c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier);
+                    if (c.isUpper())
+                        QTest::keyRelease(m_list, Qt::Key_Shift, Qt::ShiftModifier);
+                }
             } else if (how == "commit") {
                 QInputMethodEvent event;
                 event.setCommitString(text);

@@ -80,8 +80,11 @@ void PlantList::keyPressEvent(QKeyEvent *event)
     }
     const bool printable = !event->text().isEmpty() && event->text().front().isPrint()
             && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-    if (!printable || event->key() == Qt::Key_Space)
-        endSearch();
+    const bool modifierOnly = event->key() == Qt::Key_Shift || event->key() == Qt::Key_Control
+            || event->key() == Qt::Key_Alt || event->key() == Qt::Key_AltGr
+            || event->key() == Qt::Key_Meta || event->key() == Qt::Key_CapsLock;
+    if ((!printable && !modifierOnly) || event->key() == Qt::Key_Space)
+        endSearch(); // a key that moves or acts ends the search
     const bool firstMove = plain
             && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down
                 || event->key() == Qt::Key_Space);
