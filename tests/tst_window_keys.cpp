@@ -19,6 +19,7 @@ class TestWindowKeys : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QApplication::setKeyboardInputInterval(200); } // shorter pauses
     void init()
     {
         m_form = std::make_unique<Form1>([] { return QString(); });
