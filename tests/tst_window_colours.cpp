@@ -30,13 +30,14 @@ QColor ground(const QImage &image, const QRect &area)
     return QColor(most);
 }
 
-// The contrast of the drawn pixel that stands out most from the ground.
-double drawnContrast(const QImage &image, const QRect &area, const QColor &background)
+// The drawn colour that stands out most from the ground: that of the text or the arrow.
+QColor standOut(const QImage &image, const QRect &area, const QColor &background)
 {
-    double best = 1;
+    QColor best = background;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
-            best = std::max(best, contrastRatio(image.pixelColor(x, y), background));
+            if (contrastRatio(image.pixelColor(x, y), background) > contrastRatio(best, background))
+                best = image.pixelColor(x, y);
     return best;
 }
 
@@ -61,45 +62,69 @@ private slots:
     {
         QTest::addColumn<QPalette>("theme");
         QTest::addColumn<QColor>("menuBar"); // the desktop's menu-bar colour
-        QTest::newRow("light") << QApplication::palette() << QColor(239, 239, 239);
-        QTest::newRow("dark") << darkTheme() << QColor(50, 50, 50);
-        QTest::newRow("light, dark green menu bar") << QApplication::palette() << kDarkGreen;
+        QTest::addColumn<bool>("whileOpen"); // the theme changes while the window is open
+        QTest::addColumn<QColor>("facts"); // the colour the facts are drawn in
+        const QPalette light = QApplication::palette();
+        const QColor windowsMenu(240, 240, 240);
+        const QColor pale(255, 255, 160);
+        QTest::newRow("light") << light << QColor(239, 239, 239) << false << QColor(239, 239, 239);
+        QTest::newRow("dark") << darkTheme() << QColor(50, 50, 50) << false << windowsMenu;
+        QTest::newRow("dark green menu bar") << light << kDarkGreen << false << windowsMenu;
+        QTest::newRow("dark while open")
+                << darkTheme() << QColor(50, 50, 50) << true << windowsMenu;
+        QPalette otherLight = light;
+        otherLight.setColor(QPalette::Window, QColor(236, 236, 236));
+        QTest::newRow("pale menu bar while open") << otherLight << pale << true << pale;
     }
     void readableUnderEveryTheme()
     {
         QFETCH(QPalette, theme);
         QFETCH(QColor, menuBar);
+        QFETCH(bool, whileOpen);
+        QFETCH(QColor, facts);
         QCOMPARE(qRound(contrastRatio(Qt::black, Qt::white)), 21); // the measure itself
         const QPalette before = QApplication::palette();
         const QPalette menuBefore = QApplication::palette("QMenuBar");
-        QApplication::setPalette(theme);
-        QPalette menu = theme;
-        menu.setColor(QPalette::Window, menuBar);
-        QApplication::setPalette(menu, "QMenuBar");
+        const auto setTheme = [&] {
+            QPalette menu = theme;
+            menu.setColor(QPalette::Window, menuBar);
+            QApplication::setPalette(theme); // this resets the palettes of classes
+            QApplication::setPalette(menu, "QMenuBar");
+        };
         auto restore = qScopeGuard([&] {
             QApplication::setPalette(before);
             QApplication::setPalette(menuBefore, "QMenuBar");
         });
-
+        if (!whileOpen)
+            setTheme();
         Form1 form([] { return QString(); });
+        if (whileOpen)
+            setTheme();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         auto *list = form.findChild<QListWidget *>(QStringLiteral("List1"));
         list->setCurrentRow(0);
         const QImage window = form.grab().toImage();
 
-        const auto checkText = [&](QWidget *control, const QColor &expectedGround) {
+        const auto checkText = [&](QWidget *control, const QColor &expectedGround,
+                                   const QColor &expectedText) {
             const QRect area(control->mapTo(&form, QPoint(3, 3)), control->size() - QSize(6, 6));
             const QColor back = ground(window, area);
             if (expectedGround.isValid())
                 QCOMPARE(back, expectedGround);
-            const double contrast = drawnContrast(window, area, back);
+            const QColor text = standOut(window, area, back);
+            const double contrast = contrastRatio(text, back);
             QVERIFY2(contrast >= kReadableContrast,
                      qPrintable(control->objectName() + ": " + QString::number(contrast)));
+            if (expectedText.isValid())
+                QCOMPARE(text, expectedText);
         };
         for (int k = 1; k <= 9; ++k)
-            checkText(form.findChild<QLineEdit *>(QStringLiteral("Text%1").arg(k)), kDarkGreen);
-        checkText(form.findChild<QPushButton *>(QStringLiteral("Command2")), QColor());
+            checkText(form.findChild<QLineEdit *>(QStringLiteral("Text%1").arg(k)), kDarkGreen,
+                      facts);
+        checkText(form.findChild<QPushButton *>(QStringLiteral("Command2")), QColor(), QColor());
+        if (QTest::currentTestFailed())
+            return;
 
         // The arrows of the list's scroll bar, inside their buttons (graphics: 3:1).
         QScrollBar *bar = list->verticalScrollBar();
@@ -118,7 +143,8 @@ private slots:
                     = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
             QVERIFY(button.width() > 8 && button.height() > 8);
             const QRect inside = button.adjusted(3, 3, -3, -3);
-            const double contrast = drawnContrast(barImage, inside, ground(barImage, inside));
+            const QColor back = ground(barImage, inside);
+            const double contrast = contrastRatio(standOut(barImage, inside, back), back);
             QVERIFY2(contrast >= 3, qPrintable(QString::number(contrast)));
         }
     }

@@ -121,6 +121,7 @@ Form1::Form1(std::function<QString()> applicationFolder, QWidget *parent)
     setAutoFillBackground(true);
 
     createControls();
+    applyDesktopColours();
     connectHandlers();
     Form_Load();
     m_list->setFocus();
@@ -148,8 +149,6 @@ void Form1::createControls()
     m_list->setGeometry(twips(120, 360, 1815, 8040));
     m_list->setFont(tahomaFont(12));
     setColours(m_list, {{QPalette::Base, kDarkGreen}, {QPalette::Text, kWhite}});
-    useDesktopColours(m_list->verticalScrollBar());
-    useDesktopColours(m_list->horizontalScrollBar());
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSortingEnabled(false);
     m_list->setUniformItemSizes(true);
@@ -175,7 +174,7 @@ void Form1::createControls()
         box->setFont(songFont(place.pointSize));
         box->setText(herbFieldPlaceholder(field));
         box->setReadOnly(true); // the book's text: selectable and copyable, not editable
-        setColours(box, {{QPalette::Base, kDarkGreen}, {QPalette::Text, menuBarColour()}});
+        setColours(box, {{QPalette::Base, kDarkGreen}});
         box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         box->setCursorPosition(0);
         m_texts[index] = box;
@@ -189,8 +188,7 @@ void Form1::createControls()
     m_command2->setObjectName(QStringLiteral("Command2"));
     m_command2->setGeometry(twips(12480, 8520, 975, 735));
     m_command2->setFont(songFont(9.75));
-    setColours(m_command2,
-               {{QPalette::Button, kLightBlue}, {QPalette::ButtonText, buttonTextColour()}});
+    setColours(m_command2, {{QPalette::Button, kLightBlue}});
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
@@ -207,6 +205,25 @@ void Form1::createControls()
         setTabOrder(previous, next);
         previous = next;
     }
+}
+
+// The colours taken from the desktop, again whenever its theme changes.
+void Form1::applyDesktopColours()
+{
+    for (QLineEdit *box : m_texts)
+        setColours(box, {{QPalette::Text, menuBarColour()}});
+    setColours(m_command2, {{QPalette::ButtonText, buttonTextColour()}});
+    useDesktopColours(m_list->verticalScrollBar());
+    useDesktopColours(m_list->horizontalScrollBar());
+}
+
+// A new desktop theme reaches the window as a change of its palette. The theme's colours for
+// menu bars are in place only once the change is over, so they are read afterwards.
+void Form1::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        QMetaObject::invokeMethod(this, &Form1::applyDesktopColours, Qt::QueuedConnection);
+    QWidget::changeEvent(event);
 }
 
 void Form1::connectHandlers()

@@ -36,6 +36,7 @@ public:
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
 protected:
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
@@ -47,6 +48,7 @@ private slots:
 
 private:
     void createControls();
+    void applyDesktopColours();
     void connectHandlers();
     void Form_Load();
     HerbNumber selectedPosition() const;
