@@ -2,6 +2,7 @@
 #include "firstframe.h"
 #include "fontwarmup.h"
 #include "form1.h"
+#include "screenscale.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -43,6 +44,7 @@ int main(int argc, char *argv[])
         sayError(problem);
         return 1;
     }
+    chooseCrispScaling(); // changes the environment: before the warm-up thread reads it
     const std::jthread fontWarmUp = warmUpFontConfiguration();
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillora.Quillora"));

@@ -8,7 +8,9 @@
 #include "musicplayer.h"
 #include "pathtext.h"
 #include "photobox.h"
+#include "plantlist.h"
 #include "playercontrols.h"
+#include "readablecolour.h"
 #include "replayrule.h"
 
 #include <QApplication>
@@ -20,6 +22,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 
 #include <initializer_list>
@@ -72,10 +75,35 @@ void setColours(QWidget *widget,
     widget->setPalette(palette);
 }
 
-// The desktop's menu-bar colour, the fact boxes' text colour.
+// The desktop's menu-bar colour, the fact boxes' text colour. Where a dark desktop theme makes it
+// hard to read on the dark green, the light menu colour of Windows stands in.
 QColor menuBarColour()
 {
-    return QApplication::palette("QMenuBar").color(QPalette::Window);
+    return readableColour(QApplication::palette("QMenuBar").color(QPalette::Window), kDarkGreen,
+                          QColor(240, 240, 240));
+}
+
+// The desktop's button text colour, or the black of Windows buttons where that is hard to read
+// on the button's light blue.
+QColor buttonTextColour()
+{
+    return readableColour(QApplication::palette().color(QPalette::ButtonText), kLightBlue,
+                          QColor(0, 0, 0));
+}
+
+// Scroll bars take the desktop's own colours in every role, so that the white text of the frame
+// and the list does not reach their arrows.
+void useDesktopColours(QScrollBar *bar)
+{
+    const QPalette desktop = QApplication::palette(bar);
+    QPalette palette;
+    for (int group = 0; group < QPalette::NColorGroups; ++group)
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto g = QPalette::ColorGroup(group);
+            const auto r = QPalette::ColorRole(role);
+            palette.setColor(g, r, desktop.color(g, r));
+        }
+    bar->setPalette(palette);
 }
 
 } // namespace
@@ -95,6 +123,7 @@ Form1::Form1(std::function<std::filesystem::path()> applicationFolder, QWidget *
     setAutoFillBackground(true);
 
     createControls();
+    applyDesktopColours();
     connectHandlers();
     Form_Load();
     m_list->setFocus();
@@ -117,7 +146,7 @@ void Form1::createControls()
     m_frame->setAutoFillBackground(true);
     m_frame->setFocusPolicy(Qt::NoFocus);
 
-    m_list = new QListWidget(m_frame);
+    m_list = new PlantList(m_frame);
     m_list->setObjectName(QStringLiteral("List1"));
     m_list->setGeometry(twips(120, 360, 1815, 8040));
     m_list->setFont(tahomaFont(12));
@@ -146,7 +175,8 @@ void Form1::createControls()
         box->setGeometry(twips(kFactBoxLeft, place.top, place.width, place.height));
         box->setFont(songFont(place.pointSize));
         box->setText(herbFieldPlaceholder(field));
-        setColours(box, {{QPalette::Base, kDarkGreen}, {QPalette::Text, menuBarColour()}});
+        box->setReadOnly(true); // the book's text: selectable and copyable, not editable
+        setColours(box, {{QPalette::Base, kDarkGreen}});
         box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         box->setCursorPosition(0);
         m_texts[index] = box;
@@ -182,6 +212,25 @@ void Form1::createControls()
         setTabOrder(previous, next);
         previous = next;
     }
+}
+
+// The colours taken from the desktop, again whenever its theme changes.
+void Form1::applyDesktopColours()
+{
+    for (QLineEdit *box : m_texts)
+        setColours(box, {{QPalette::Text, menuBarColour()}});
+    setColours(m_command2, {{QPalette::ButtonText, buttonTextColour()}});
+    useDesktopColours(m_list->verticalScrollBar());
+    useDesktopColours(m_list->horizontalScrollBar());
+}
+
+// A new desktop theme reaches the window as a change of its palette. The theme's colours for
+// menu bars are in place only once the change is over, so they are read afterwards.
+void Form1::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        QMetaObject::invokeMethod(this, &Form1::applyDesktopColours, Qt::QueuedConnection);
+    QWidget::changeEvent(event);
 }
 
 void Form1::connectHandlers()

@@ -37,6 +37,7 @@ public:
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
 protected:
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
@@ -48,6 +49,7 @@ private slots:
 
 private:
     void createControls();
+    void applyDesktopColours();
     void connectHandlers();
     void Form_Load();
     HerbNumber selectedPosition() const;
