@@ -110,7 +110,7 @@ private slots:
         QTest::newRow("pasted with blanks around")
                 << QStringLiteral(" 板蓝根\n") << QStringList {"菘蓝"};
         row("大青叶", "菘蓝");
-        row("水柳", "垂柳"); // other names parted by a full-width comma
+        row("垂丝柳", "垂柳"); // other names parted by a full-width comma
         row("紫玉", "紫玉兰");
         row("zyl", "紫玉兰");
         row("薄h", "");

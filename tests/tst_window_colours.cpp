@@ -97,7 +97,7 @@ private slots:
         });
         if (!whileOpen)
             setTheme();
-        Form1 form([] { return QString(); });
+        Form1 form([] { return std::filesystem::path(); });
         if (whileOpen)
             setTheme();
         form.show();

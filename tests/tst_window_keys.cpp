@@ -22,7 +22,7 @@ private slots:
     void initTestCase() { QApplication::setKeyboardInputInterval(200); } // shorter pauses
     void init()
     {
-        m_form = std::make_unique<Form1>([] { return QString(); });
+        m_form = std::make_unique<Form1>([] { return std::filesystem::path(); });
         m_form->show();
         m_form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));

@@ -46,7 +46,7 @@ private slots:
     {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QSKIP("needs an X display (ctest runs this under Xvfb)");
-        Form1 form([] { return QString(); });
+        Form1 form([] { return std::filesystem::path(); });
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QScreen *screen = form.screen();
