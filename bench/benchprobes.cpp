@@ -1,13 +1,12 @@
 #include "benchprobes.h"
 
+#include "appicon.h"
 #include "benchprocess.h"
-#include "firstframe.h"
+#include "firstframewatch.h"
 #include "fontmap.h"
 #include "fontwarmup.h"
 #include "form1.h"
 #include "herbcatalogue.h"
-#include "mediaplayerwidget.h"
-#include "musicplayer.h"
 #include "paintwatch.h"
 #include "photobox.h"
 
@@ -17,7 +16,6 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QTimer>
-#include <QUrl>
 
 #include <algorithm>
 #include <atomic>
@@ -49,17 +47,18 @@ qint64 threadCpuNs()
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-// A resident set figure of this process in kB from /proc: all of it, or its anonymous
-// ("RssAnon:") or file-backed ("RssFile:") part.
 long residentKb(const QByteArray &field = "VmRSS:")
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
-        if (line.startsWith(field))
-            return line.mid(field.size()).trimmed().split(' ').value(0).toLong();
-    return 0;
+    return residentKb(0, field);
+}
+
+// "1.5,2.25,3" for the probe's line.
+QString list(const std::vector<double> &values)
+{
+    QStringList texts;
+    for (double v : values)
+        texts << QString::number(v);
+    return texts.join(QLatin1Char(','));
 }
 
 double ms(qint64 ns)
@@ -131,19 +130,15 @@ int probeStartPhases(int argc, char *argv[], const QString &folder)
             new QListWidgetItem(name, &list);
     }
     mark("list");
-    MediaPlayerWidget player;
-    player.setURL(QUrl::fromLocalFile(folder + QStringLiteral("/photos/BGM.mp3")));
-    mark("player");
+    const QIcon icon = quilloraIcon();
+    mark("icon");
     Form1 form([folder] { return folder; });
     mark("form");
-    qputenv("QUILLORA_FIRST_FRAME", "1");
+    FirstFrameWatch watch([] { QCoreApplication::exit(0); });
+    app.installEventFilter(&watch);
     form.show();
-    quitAfterFirstFrameWhenAsked(form);
     app.exec();
     mark("paint");
-    // Off the path to the first frame: the media framework starts and opens the music.
-    player.player()->setOpeningHeld(false);
-    mark("media");
 
     QStringList fields {QStringLiteral("start=%1").arg(start)};
     qint64 previous = start;
@@ -165,7 +160,16 @@ int probeSelection(int argc, char *argv[], const QString &folder, int selections
 
     std::vector<double> cpu;
     std::vector<double> wall;
+    long rssBefore = 0;
     for (int i = -2; i < selections; ++i) { // two rounds to warm up
+        if (i == 0) {
+            // The peak from here on: writing 5 resets the kernel's high-water mark.
+            QFile clear(QStringLiteral("/proc/self/clear_refs"));
+            if (clear.open(QIODevice::WriteOnly))
+                clear.write("5");
+            clear.close();
+            rssBefore = residentKb();
+        }
         const qint64 cpu0 = threadCpuNs();
         const qint64 wall0 = steadyNs();
         window.press(i % 2 == 0 ? Qt::Key_Down : Qt::Key_Up);
@@ -176,9 +180,9 @@ int probeSelection(int argc, char *argv[], const QString &folder, int selections
             wall.push_back(ms(steadyNs() - wall0));
         }
     }
-    say(QStringLiteral("cpu=%1 wall=%2 shown=%3")
-                .arg(median(cpu))
-                .arg(median(wall))
+    say(QStringLiteral("cpu=%1 wall=%2 added_peak=%3 shown=%4")
+                .arg(list(cpu), list(wall))
+                .arg(residentKb("VmHWM:") - rssBefore)
                 .arg(window.picture->notice().isEmpty() ? 1 : 0));
     return 0;
 }

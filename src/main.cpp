@@ -1,4 +1,3 @@
-#include "firstframe.h"
 #include "fontwarmup.h"
 #include "form1.h"
 #include "mediabackend.h"
@@ -71,7 +70,6 @@ int main(int argc, char *argv[])
 
     Form1 form;
     form.show();
-    quitAfterFirstFrameWhenAsked(form);
     if (!screenshot.isEmpty())
         saveScreenshotLater(form, screenshot);
     return app.exec();
