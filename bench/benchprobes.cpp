@@ -154,22 +154,20 @@ int probeSelection(int argc, char *argv[], const QString &folder, int selections
 {
     QApplication app(argc, argv);
     ShownWindow window(folder);
+    settle(300);
+    // The peak from before the first choice on: writing 5 resets the kernel's high-water mark.
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+    clear.close();
+    const long rssBefore = residentKb();
     window.list->setCurrentRow(0);
     window.photoPaints->waitForNextPaint();
     settle(300);
 
     std::vector<double> cpu;
     std::vector<double> wall;
-    long rssBefore = 0;
     for (int i = -2; i < selections; ++i) { // two rounds to warm up
-        if (i == 0) {
-            // The peak from here on: writing 5 resets the kernel's high-water mark.
-            QFile clear(QStringLiteral("/proc/self/clear_refs"));
-            if (clear.open(QIODevice::WriteOnly))
-                clear.write("5");
-            clear.close();
-            rssBefore = residentKb();
-        }
         const qint64 cpu0 = threadCpuNs();
         const qint64 wall0 = steadyNs();
         window.press(i % 2 == 0 ? Qt::Key_Down : Qt::Key_Up);

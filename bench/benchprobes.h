@@ -14,7 +14,7 @@ int probeStartPhases(int argc, char *argv[], const QString &folder);
 
 // CPU time (of the window's thread) and wall time from a key press in the plant list to the
 // painted photo, per selection, alternating between two plants; and how far the measured
-// selections raise the peak resident memory above the memory before them.
+// choices raise the peak resident memory above the memory of the window before the first one.
 int probeSelection(int argc, char *argv[], const QString &folder, int selections);
 
 // Resident memory after choosing every plant once, from the first to the last.
