@@ -1,10 +1,17 @@
 // The benchmark cannot flatter: a program that exits at once or never shows a window gets
-// "n/a" and missed goals with a failing exit status, and a misspelt figure name is an error.
+// "n/a" and missed goals with a failing exit status, a misspelt figure name is an error, a
+// figure with a failed run meets no goal, and every break in a looped tone is found.
+
+#include "samples.h"
+#include "toneseams.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cmath>
+#include <vector>
 
 class BenchTest : public QObject
 {
@@ -14,6 +21,9 @@ private slots:
     void programsThatShowNothing_data();
     void programsThatShowNothing();
     void unknownFigure();
+    void samples();
+    void toneFaults_data();
+    void toneFaults();
 
 private:
     QTemporaryDir m_dir;
@@ -96,6 +106,68 @@ void BenchTest::unknownFigure()
     QVERIFY2(result.errors.contains(QStringLiteral("statrup"))
                      && result.errors.contains(QStringLiteral("startup, select")),
              qPrintable(result.errors));
+}
+
+void BenchTest::samples()
+{
+    Samples none;
+    QVERIFY(!none.valid());
+    QCOMPARE(none.text(QStringLiteral(" ms")), QStringLiteral("n/a"));
+
+    Samples some;
+    for (double v : {4.0, 1.0, 3.0, 2.0})
+        some.add(v);
+    QVERIFY(some.valid());
+    QCOMPARE(some.median(), 2.5);
+    QCOMPARE(some.text(QStringLiteral(" ms")), QStringLiteral("2.5 ms (1.0–4.0, 4 runs)"));
+
+    some.addFailure(); // one run that gave nothing spoils the figure
+    QVERIFY(!some.valid());
+    QCOMPARE(some.text(QStringLiteral(" ms")),
+             QStringLiteral("2.5 ms (1.0–4.0, 4 runs; 1 failed)"));
+}
+
+void BenchTest::toneFaults_data()
+{
+    QTest::addColumn<int>("gapSamples"); // silence inserted at 1.5 s
+    QTest::addColumn<double>("phaseJump"); // in periods, at 1.5 s
+    QTest::addColumn<int>("faults");
+    QTest::addColumn<double>("longestMs");
+
+    QTest::newRow("seamless") << 0 << 0.0 << 0 << 0.0;
+    QTest::newRow("10 ms of silence") << 441 << 0.0 << 1 << 10.0;
+    QTest::newRow("2 ms of silence") << 88 << 0.0 << 1 << 2.0;
+    QTest::newRow("half a period skipped") << 0 << 0.5 << 1 << 0.1;
+    QTest::newRow("a fifth of a period skipped") << 0 << 0.2 << 1 << 0.1;
+}
+
+void BenchTest::toneFaults()
+{
+    QFETCH(int, gapSamples);
+    QFETCH(double, phaseJump);
+    QFETCH(int, faults);
+    QFETCH(double, longestMs);
+
+    const int rate = 44100;
+    const double hertz = 441;
+    std::vector<int16_t> recording(rate / 2, 0); // half a second before the music starts
+    double phase = 0.3;
+    for (int i = 0; i < 3 * rate; ++i) {
+        if (i == rate * 3 / 2) {
+            recording.insert(recording.end(), gapSamples, 0);
+            phase += phaseJump * 2 * M_PI;
+        }
+        recording.push_back(int16_t(3000 * std::sin(phase + 2 * M_PI * hertz * i / rate)));
+    }
+    const ToneFaults found = findToneFaults(recording, rate, hertz);
+    QVERIFY(found.heard);
+    QCOMPARE(found.faults, faults);
+    QVERIFY2(std::abs(found.longestFaultMs - longestMs) <= 0.5,
+             qPrintable(QString::number(found.longestFaultMs)));
+    QVERIFY(std::abs(found.toneSeconds - (3.0 + gapSamples / double(rate))) < 0.1);
+
+    const std::vector<int16_t> silence(2 * rate, 0);
+    QVERIFY(!findToneFaults(silence, rate, hertz).heard);
 }
 
 QTEST_GUILESS_MAIN(BenchTest)
