@@ -28,6 +28,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -160,7 +161,7 @@ struct Bench
     // The environment of a program watched for its first frame; `exit` ends it there.
     QStringList frameEnv(bool exit) const
     {
-        QByteArray asan = qgetenv("ASAN_OPTIONS");
+        const QByteArray asan = qgetenv("ASAN_OPTIONS");
         return env
                 + QStringList {QStringLiteral("LD_PRELOAD=") + preload,
                                QStringLiteral("QUILLORA_BENCH_FRAME=")
@@ -468,8 +469,9 @@ void Bench::musicMemory(SoundServer &sound)
                                                   program, QString(), longFile);
         ChildProcess shortRun({shortExe}, frameEnv(false));
         ChildProcess longRun({longExe}, frameEnv(false));
-        const bool shown = !shortRun.waitForLine("first-frame", waitSeconds * 1000).isEmpty()
-                & !longRun.waitForLine("first-frame", waitSeconds * 1000).isEmpty();
+        const bool shortShown = !shortRun.waitForLine("first-frame", waitSeconds * 1000).isEmpty();
+        const bool longShown = !longRun.waitForLine("first-frame", waitSeconds * 1000).isEmpty();
+        const bool shown = shortShown && longShown;
         QThread::sleep(4);
         const bool playing
                 = shown && sound.streaming(shortRun.pid()) && sound.streaming(longRun.pid());
