@@ -120,8 +120,9 @@ int probeStartPhases(int argc, char *argv[], const QString &folder)
     QApplication app(argc, argv);
     mark("app");
     const QString names = HerbCatalogue::displayNames().join(QString());
-    for (const QFont &font : {songFont(12, true), songFont(12), songFont(9), songFont(9.75),
-                              tahomaFont(12, true), tahomaFont(12)})
+    // The faces the first frame shows: the window's own bold Song face waits for the banner.
+    for (const QFont &font :
+         {songFont(12), songFont(9), songFont(9.75), tahomaFont(12, true), tahomaFont(12)})
         QFontMetrics(font).horizontalAdvance(names + QStringLiteral("种名别名科名属名习性"));
     mark("fonts");
     {

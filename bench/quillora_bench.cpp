@@ -101,7 +101,7 @@ QString ratioText(const Samples &value, const Samples &floor)
 {
     if (!value.valid() || !floor.valid())
         return QStringLiteral("n/a");
-    return number(value.median() / floor.median(), 2) + QStringLiteral("×");
+    return number(value.median() / floor.median(), 3) + QStringLiteral("×");
 }
 
 bool ratioAtMost(const Samples &value, const Samples &floor, double goal)
