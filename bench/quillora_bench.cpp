@@ -376,13 +376,20 @@ void Bench::idle(SoundServer &sound)
     }
     for (size_t i = 0; i < running.size(); ++i)
         shown[i] = !running[i]->waitForLine("first-frame", waitSeconds * 1000).isEmpty();
-    QThread::sleep(2); // the music starts after the first frame
-    const bool musicBefore = shown[0] && sound.streaming(running[0]->pid());
+    // The music starts after the first frame: up to five seconds for its stream to appear.
+    bool musicStarted = false;
+    for (int i = 0; shown[0] && !musicStarted && i < 20; ++i) {
+        musicStarted = sound.streaming(running[0]->pid());
+        if (!musicStarted)
+            QThread::msleep(250);
+    }
+    QThread::sleep(1);
     std::vector<Samples> cpu(running.size());
     const int windows = idleSeconds / 2;
     std::vector<double> before(running.size()), total(running.size());
     for (size_t i = 0; i < running.size(); ++i)
         total[i] = processCpuSeconds(running[i]->pid());
+    int windowsWithMusic = 0;
     for (int w = 0; w < windows; ++w) {
         std::vector<bool> alive(running.size());
         for (size_t i = 0; i < running.size(); ++i) {
@@ -397,13 +404,15 @@ void Bench::idle(SoundServer &sound)
             else
                 cpu[i].addFailure();
         }
+        // Checked at the end of each window (outside its time): between two passes a player
+        // may close its stream for a moment, so one window without a stream is forgiven.
+        windowsWithMusic += musicStarted && sound.streaming(running[0]->pid());
     }
-    const bool musicAfter = shown[0] && sound.streaming(running[0]->pid());
     for (size_t i = 0; i < running.size(); ++i)
         total[i] = (processCpuSeconds(running[i]->pid()) - total[i]) / (windows * 2) * 100;
     running.clear();
     Samples music = cpu[0];
-    if (!musicBefore || !musicAfter) {
+    if (windowsWithMusic < windows - 1) {
         std::fprintf(stderr, "idle: the music was not playing to the sound server\n");
         music = Samples();
         music.addFailure();

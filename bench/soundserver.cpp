@@ -78,6 +78,17 @@ bool SoundServer::streaming(pid_t pid) const
     return false;
 }
 
+bool SoundServer::waitForStream(pid_t pid, int timeoutMs) const
+{
+    for (int waited = 0;; waited += 250) {
+        if (streaming(pid))
+            return true;
+        if (waited >= timeoutMs)
+            return false;
+        QThread::msleep(250);
+    }
+}
+
 bool SoundServer::startRecording()
 {
     if (!running() || m_recorder > 0)

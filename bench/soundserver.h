@@ -26,6 +26,8 @@ public:
 
     // True when the process has a stream on the sink that is not paused (corked).
     bool streaming(pid_t pid) const;
+    // Asks every quarter second until the process streams or timeoutMs pass.
+    bool waitForStream(pid_t pid, int timeoutMs) const;
 
     // Starts recording the sink's monitor as 16-bit mono at 44.1 kHz (one recording at a time).
     bool startRecording();
