@@ -377,12 +377,7 @@ void Bench::idle(SoundServer &sound)
     for (size_t i = 0; i < running.size(); ++i)
         shown[i] = !running[i]->waitForLine("first-frame", waitSeconds * 1000).isEmpty();
     // The music starts after the first frame: up to five seconds for its stream to appear.
-    bool musicStarted = false;
-    for (int i = 0; shown[0] && !musicStarted && i < 20; ++i) {
-        musicStarted = sound.streaming(running[0]->pid());
-        if (!musicStarted)
-            QThread::msleep(250);
-    }
+    const bool musicStarted = shown[0] && sound.waitForStream(running[0]->pid(), 5000);
     QThread::sleep(1);
     std::vector<Samples> cpu(running.size());
     const int windows = idleSeconds / 2;
@@ -482,8 +477,9 @@ void Bench::musicMemory(SoundServer &sound)
         const bool longShown = !longRun.waitForLine("first-frame", waitSeconds * 1000).isEmpty();
         const bool shown = shortShown && longShown;
         QThread::sleep(4);
-        const bool playing
-                = shown && sound.streaming(shortRun.pid()) && sound.streaming(longRun.pid());
+        // (Between two passes a player may close its stream for a moment.)
+        const bool playing = shown && sound.waitForStream(shortRun.pid(), 2000)
+                && sound.waitForStream(longRun.pid(), 2000);
         for (int i = 0; i < 5; ++i) {
             for (auto [run, mb] :
                  {std::pair {&shortRun, &shortMb}, std::pair {&longRun, &longMb}}) {
