@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -407,7 +408,7 @@ void Bench::idle(SoundServer &sound)
         total[i] = (processCpuSeconds(running[i]->pid()) - total[i]) / (windows * 2) * 100;
     running.clear();
     Samples music = cpu[0];
-    if (windowsWithMusic < windows - 1) {
+    if (windowsWithMusic < std::max(1, windows - 1)) {
         std::fprintf(stderr, "idle: the music was not playing to the sound server\n");
         music = Samples();
         music.addFailure();
