@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite.
-#   ./test.sh             normal build in build/
+#   ./test.sh             normal build in build/, with the benchmark (build/quillora-bench)
 #   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-sanitize/
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
@@ -17,7 +17,7 @@ if [ "${1:-}" = "--sanitize" ]; then
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
 
-scripts/setup.sh "$build_dir" "${extra[@]}"
+scripts/setup.sh "$build_dir" -DQUILLORA_BENCH=ON "${extra[@]}"
 
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 cd "$build_dir"

@@ -1,7 +1,5 @@
 // The start-up and memory floor: a bare Qt Widgets window of the book's size (898 x 617) that
-// paints its background once and, run with QUILLORA_FIRST_FRAME set, reports its first frame.
-
-#include "firstframe.h"
+// paints its background once.
 
 #include <QApplication>
 #include <QWidget>
@@ -13,6 +11,5 @@ int main(int argc, char *argv[])
     window.setWindowTitle(QStringLiteral("Quillora 2.0"));
     window.setFixedSize(898, 617);
     window.show();
-    quitAfterFirstFrameWhenAsked(window);
     return app.exec();
 }

@@ -1,12 +1,12 @@
 #include "benchprobes.h"
 
+#include "appicon.h"
 #include "benchprocess.h"
-#include "firstframe.h"
+#include "firstframewatch.h"
 #include "fontmap.h"
 #include "fontwarmup.h"
 #include "form1.h"
 #include "herbcatalogue.h"
-#include "musicplayer.h"
 #include "paintwatch.h"
 #include "pathtext.h"
 #include "photobox.h"
@@ -18,7 +18,6 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QTimer>
-#include <QUrl>
 
 #include <algorithm>
 #include <atomic>
@@ -50,17 +49,18 @@ qint64 threadCpuNs()
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-// A resident set figure of this process in kB from /proc: all of it, or its anonymous
-// ("RssAnon:") or file-backed ("RssFile:") part.
 long residentKb(const QByteArray &field = "VmRSS:")
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
-        if (line.startsWith(field))
-            return line.mid(field.size()).trimmed().split(' ').value(0).toLong();
-    return 0;
+    return residentKb(0, field);
+}
+
+// "1.5,2.25,3" for the probe's line.
+QString list(const std::vector<double> &values)
+{
+    QStringList texts;
+    for (double v : values)
+        texts << QString::number(v);
+    return texts.join(QLatin1Char(','));
 }
 
 double ms(qint64 ns)
@@ -122,8 +122,9 @@ int probeStartPhases(int argc, char *argv[], const QString &folder)
     QApplication app(argc, argv);
     mark("app");
     const QString names = HerbCatalogue::displayNames().join(QString());
-    for (const QFont &font : {songFont(12, true), songFont(12), songFont(9), songFont(9.75),
-                              tahomaFont(12, true), tahomaFont(12)})
+    // The faces the first frame shows: the window's own bold Song face waits for the banner.
+    for (const QFont &font :
+         {songFont(12), songFont(9), songFont(9.75), tahomaFont(12, true), tahomaFont(12)})
         QFontMetrics(font).horizontalAdvance(names + QStringLiteral("种名别名科名属名习性"));
     mark("fonts");
     {
@@ -132,20 +133,15 @@ int probeStartPhases(int argc, char *argv[], const QString &folder)
             new QListWidgetItem(name, &list);
     }
     mark("list");
-    MusicPlayer player;
-    player.setOutputHeld(true);
-    player.setURL(QFileInfo(folder + QStringLiteral("/photos/BGM.mp3")).filesystemFilePath());
-    mark("player");
+    const QIcon icon = quilloraIcon();
+    mark("icon");
     Form1 form([folder] { return localPath(folder); });
     mark("form");
-    qputenv("QUILLORA_FIRST_FRAME", "1");
+    FirstFrameWatch watch([] { QCoreApplication::exit(0); });
+    app.installEventFilter(&watch);
     form.show();
-    quitAfterFirstFrameWhenAsked(form);
     app.exec();
     mark("paint");
-    // Off the path to the first frame: the media framework starts and opens the music.
-    player.setOutputHeld(false);
-    mark("media");
 
     QStringList fields {QStringLiteral("start=%1").arg(start)};
     qint64 previous = start;
@@ -161,6 +157,13 @@ int probeSelection(int argc, char *argv[], const QString &folder, int selections
 {
     QApplication app(argc, argv);
     ShownWindow window(folder);
+    settle(300);
+    // The peak from before the first choice on: writing 5 resets the kernel's high-water mark.
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+    clear.close();
+    const long rssBefore = residentKb();
     window.list->setCurrentRow(0);
     window.photoPaints->waitForNextPaint();
     settle(300);
@@ -178,9 +181,9 @@ int probeSelection(int argc, char *argv[], const QString &folder, int selections
             wall.push_back(ms(steadyNs() - wall0));
         }
     }
-    say(QStringLiteral("cpu=%1 wall=%2 shown=%3")
-                .arg(median(cpu))
-                .arg(median(wall))
+    say(QStringLiteral("cpu=%1 wall=%2 added_peak=%3 shown=%4")
+                .arg(list(cpu), list(wall))
+                .arg(residentKb("VmHWM:") - rssBefore)
                 .arg(window.picture->notice().isEmpty() ? 1 : 0));
     return 0;
 }

@@ -8,11 +8,13 @@
 // whose photos/ the window reads.
 
 // Where start-up time goes: the Qt application, the window's fonts, filling the plant list, the
-// media framework, handing over the music, the rest of the window, and its first frame.
+// window's icon, the rest of the window (its music player held until the first frame), and
+// painting its first frame.
 int probeStartPhases(int argc, char *argv[], const QString &folder);
 
 // CPU time (of the window's thread) and wall time from a key press in the plant list to the
-// painted photo, per selection, alternating between two plants.
+// painted photo, per selection, alternating between two plants; and how far the measured
+// choices raise the peak resident memory above the memory of the window before the first one.
 int probeSelection(int argc, char *argv[], const QString &folder, int selections);
 
 // Resident memory after choosing every plant once, from the first to the last.

@@ -7,13 +7,13 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -22,10 +22,11 @@ double seconds(const timeval &t)
     return double(t.tv_sec) + double(t.tv_usec) / 1e6;
 }
 
-// fork + exec with the extra environment; stdout to outFd (or /dev/null when -1). Everything
-// the child needs is prepared before the fork, where only exec-safe calls are made.
-pid_t spawn(const QStringList &argv, const QStringList &extraEnv, int outFd, int keepFd = -1)
+} // namespace
+
+pid_t spawnChild(const QStringList &argv, const QStringList &extraEnv, int outFd, int keepFd)
 {
+    // Everything the child needs is prepared before the fork, where only exec-safe calls are made.
     QList<QByteArray> args;
     for (const QString &a : argv)
         args << a.toLocal8Bit();
@@ -64,8 +65,6 @@ pid_t spawn(const QStringList &argv, const QStringList &extraEnv, int outFd, int
     _exit(127);
 }
 
-} // namespace
-
 qint64 steadyNs()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -73,32 +72,40 @@ qint64 steadyNs()
             .count();
 }
 
-ChildRun runChild(const QStringList &argv, const QStringList &extraEnv)
+ChildRun runChild(const QStringList &argv, const QStringList &extraEnv, int timeoutMs)
 {
     ChildRun run;
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
         return run;
     run.startedNs = steadyNs();
-    const pid_t pid = spawn(argv, extraEnv, pipeFds[1]);
+    const pid_t pid = spawnChild(argv, extraEnv, pipeFds[1]);
     close(pipeFds[1]);
+    const qint64 deadline = run.startedNs + qint64(timeoutMs) * 1000000;
     char buffer[4096];
-    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+    for (;;) {
+        const qint64 left = (deadline - steadyNs()) / 1000000;
+        pollfd p {pipeFds[0], POLLIN, 0};
+        if (left <= 0 || poll(&p, 1, int(left)) <= 0) {
+            run.timedOut = true;
+            break;
+        }
+        const ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
+        if (n <= 0)
+            break;
         run.output.append(buffer, n);
+    }
     close(pipeFds[0]);
+    if (run.timedOut && pid > 0)
+        kill(pid, SIGKILL);
     int status = 0;
     rusage usage {};
     if (pid > 0 && wait4(pid, &status, 0, &usage) == pid) {
         run.wallSeconds = double(steadyNs() - run.startedNs) / 1e9;
         run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.exitCode = WIFEXITED(status) && !run.timedOut ? WEXITSTATUS(status) : -1;
     }
     return run;
-}
-
-pid_t startChild(const QStringList &argv, const QStringList &extraEnv)
-{
-    return spawn(argv, extraEnv, -1);
 }
 
 void stopChild(pid_t pid)
@@ -107,7 +114,7 @@ void stopChild(pid_t pid)
         return;
     kill(pid, SIGTERM);
     for (int i = 0; i < 50; ++i) {
-        if (waitpid(pid, nullptr, WNOHANG) == pid)
+        if (waitpid(pid, nullptr, WNOHANG) != 0)
             return;
         QThread::msleep(100);
     }
@@ -128,35 +135,14 @@ double processCpuSeconds(pid_t pid)
     return seconds;
 }
 
-VirtualDisplay::VirtualDisplay()
+long residentKb(pid_t pid, const QByteArray &field)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return;
-    m_pid = spawn({QStringLiteral("/usr/bin/Xvfb"), QStringLiteral("-displayfd"),
-                   QString::number(fds[1]), QStringLiteral("-screen"), QStringLiteral("0"),
-                   QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                   QStringLiteral("tcp")},
-                  {}, -1, fds[1]);
-    close(fds[1]);
-    QByteArray number;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n')
-        number.append(c);
-    close(fds[0]);
-    if (!number.isEmpty())
-        m_name = QLatin1Char(':') + QString::fromLatin1(number);
-}
-
-VirtualDisplay::~VirtualDisplay()
-{
-    stopChild(m_pid);
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    QFile status(pid ? QStringLiteral("/proc/%1/status").arg(pid)
+                     : QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLong();
+    return -1;
 }

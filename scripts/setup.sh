@@ -20,6 +20,8 @@ packages=(
     xvfb xauth xdg-utils libxcb1-dev
     # benchmark floor (djpeg) and desktop metadata checks
     libjpeg-turbo-progs libjpeg-dev desktop-file-utils appstream dpkg-dev file
+    # the benchmark's private sound server (a null sink) and its recorder
+    pulseaudio pulseaudio-utils
 )
 
 missing=()

@@ -1,5 +1,4 @@
 #include "displaycheck.h"
-#include "firstframe.h"
 #include "fontwarmup.h"
 #include "form1.h"
 #include "screenscale.h"
@@ -60,7 +59,6 @@ int main(int argc, char *argv[])
 
     Form1 form;
     form.show();
-    quitAfterFirstFrameWhenAsked(form);
     if (!screenshot.isEmpty())
         saveScreenshotLater(form, screenshot);
     return app.exec();

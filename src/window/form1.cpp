@@ -326,7 +326,8 @@ void Form1::Timer1_Timer()
 
 // The window's own surface: cleared to its background, an empty first line, then the banner at
 // the start of the second line in the window's font and text colour. Frame1 lies over that band,
-// so on screen the banner is covered.
+// so on screen the banner is covered. Before the first tick there is no line to print, and the
+// first frame does not wait for the window's font, which nothing else shows.
 void Form1::paintEvent(QPaintEvent *event)
 {
     if (!m_firstFramePainted) {
@@ -338,6 +339,8 @@ void Form1::paintEvent(QPaintEvent *event)
     }
     QPainter painter(this);
     painter.fillRect(event->rect(), kDarkGreen);
+    if (m_bannerLine.isEmpty())
+        return;
     painter.setFont(font());
     painter.setPen(kLightGreen);
     printBanner(painter, m_bannerLine);
