@@ -479,8 +479,8 @@ void Bench::musicMemory(SoundServer &sound)
         const bool shown = shortShown && longShown;
         QThread::sleep(4);
         // (Between two passes a player may close its stream for a moment.)
-        const bool playing = shown && sound.waitForStream(shortRun.pid(), 2000)
-                && sound.waitForStream(longRun.pid(), 2000);
+        const bool playing = shown && sound.waitForStream(shortRun.pid(), 5000)
+                && sound.waitForStream(longRun.pid(), 5000);
         for (int i = 0; i < 5; ++i) {
             for (auto [run, mb] :
                  {std::pair {&shortRun, &shortMb}, std::pair {&longRun, &longMb}}) {
@@ -493,7 +493,10 @@ void Bench::musicMemory(SoundServer &sound)
             QThread::msleep(500);
         }
         if (!playing)
-            std::fprintf(stderr, "music memory: the music was not playing to the sound server\n");
+            std::fprintf(stderr,
+                         "music memory: the music was not playing to the sound server (first "
+                         "frame: %s, %s)\n",
+                         shortShown ? "short" : "-", longShown ? "long" : "-");
     } else {
         shortMb.addFailure();
         longMb.addFailure();

@@ -32,6 +32,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace {
@@ -218,6 +219,7 @@ private slots:
     void passesJoinSampleForSample()
     {
         MusicStream stream;
+        stream.setReadLimit(std::numeric_limits<std::int64_t>::max());
         QSignalSpy loaded(&stream, &MusicStream::loaded);
         stream.load(
                 QFileInfo(writeFile(QStringLiteral("seam.mp3"), m_tone2s)).filesystemFilePath());
@@ -275,10 +277,13 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(session.count(MusicPlayer::MediaEnded) > 0, 8000);
         QTest::qWait(1000);
         session.changes.clear();
-        constexpr int kWatchMs = 2500;
+        constexpr int kWatchMs = 3000;
         QTest::qWait(kWatchMs);
         const int passes = session.count(MusicPlayer::MediaEnded);
-        QVERIFY2(passes >= kWatchMs / lengthMs / 2 && passes <= kWatchMs / lengthMs + 2,
+        // The sound server takes sound in bursts (its silent sink holds about two seconds), so
+        // the passes come in bursts too; over the watch they keep to the file's own pace, give
+        // or take what the server holds. (A loop that ran free would make thousands.)
+        QVERIFY2(passes >= kWatchMs / lengthMs / 2 && passes <= (kWatchMs + 2500) / lengthMs + 2,
                  session.describe().constData());
         // Every end is followed by the stop and the new pass.
         for (qsizetype i = 0; i + 2 < session.changes.size(); ++i)
@@ -316,7 +321,7 @@ private slots:
         if (rests == MusicPlayer::Playing) { // stopped, then a new pass from the beginning
             QVERIFY2(session.changes.size() == 2, session.describe().constData());
             QCOMPARE(session.changes[0].state, int(MusicPlayer::Stopped));
-            QVERIFY(player->position() < 1000);
+            QVERIFY(player->position() < 1450); // a second into a new pass, not 1.5 s on
         } else {
             QVERIFY2(session.changes.size() == 1, session.describe().constData());
             QVERIFY(qAbs(player->position() - pressedAt) < 300);
@@ -335,7 +340,7 @@ private slots:
         QSignalSpy moved(player, &MusicPlayer::positionChanged);
         QTest::mouseClick(groove, Qt::LeftButton, {},
                           QPoint(groove->width() * 3 / 4, groove->height() / 2));
-        QVERIFY(!moved.isEmpty());
+        QCOMPARE(moved.size(), 1);
         const qint64 landed = moved.first().first().toLongLong();
         QVERIFY2(landed > 7000 && landed < 8000, qPrintable(QString::number(landed)));
         QCOMPARE(player->playState(), int(MusicPlayer::Playing));

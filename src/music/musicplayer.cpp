@@ -13,9 +13,15 @@ namespace {
 
 // How much sound the output holds ahead of what is heard, and how often a player whose output
 // could not be opened (no sound server, or it went away) tries again.
-constexpr int kOutputBufferMs = 250;
+constexpr int kOutputBufferMs = 1000;
+// The output is let ahead of what is heard by this much, and topped up this often: Qt's sound
+// outputs pull a little every 20 ms while they have something to pull, and a stream that has
+// nothing more for now lets them rest between top-ups instead of waking the program fifty
+// times a second.
+constexpr int kAheadMs = 600;
+constexpr int kTopUpMs = 200;
 constexpr int kOutputRetryMs = 3000;
-constexpr int kPositionIntervalMs = 250;
+constexpr int kPositionIntervalMs = 1000;
 
 } // namespace
 
@@ -27,6 +33,8 @@ MusicPlayer::MusicPlayer(QObject *parent)
     connect(m_stream, &MusicStream::endReached, this, &MusicPlayer::passEnded);
     m_positionTimer.setInterval(kPositionIntervalMs);
     connect(&m_positionTimer, &QTimer::timeout, this, [this] { emit positionChanged(position()); });
+    m_topUpTimer.setInterval(kTopUpMs);
+    connect(&m_topUpTimer, &QTimer::timeout, this, &MusicPlayer::topUp);
     m_outputRetry.setInterval(kOutputRetryMs);
     m_outputRetry.setSingleShot(true);
     connect(&m_outputRetry, &QTimer::timeout, this, [this] {
@@ -37,8 +45,15 @@ MusicPlayer::MusicPlayer(QObject *parent)
 
 MusicPlayer::~MusicPlayer()
 {
-    delete m_sink; // before the stream it reads from
-    m_sink = nullptr;
+    // Qt's sound output handles pending events while it closes; none of them may reach a player
+    // that is going away, nor anyone listening to it.
+    m_stream->disconnect(this);
+    const QSignalBlocker blocker(this);
+    if (m_sink) {
+        m_sink->disconnect(this);
+        delete m_sink; // before the stream it reads from
+        m_sink = nullptr;
+    }
 }
 
 void MusicPlayer::setURL(const std::filesystem::path &url)
@@ -47,6 +62,7 @@ void MusicPlayer::setURL(const std::filesystem::path &url)
     m_loaded = false;
     m_outputRetry.stop();
     m_positionTimer.stop();
+    m_topUpTimer.stop();
     if (m_sink)
         m_sink->stop();
     emit durationChanged(0);
@@ -100,6 +116,7 @@ bool MusicPlayer::startOutput()
         applyVolume();
     }
     m_handedOutAtStart = m_stream->framesHandedOut();
+    m_stream->setReadLimit(m_handedOutAtStart + qint64(m_stream->sampleRate()) * kAheadMs / 1000);
     {
         const QSignalBlocker blocker(m_sink); // a failure is handled here, not as a change
         m_sink->start(m_stream);
@@ -109,6 +126,16 @@ bool MusicPlayer::startOutput()
     m_sink->deleteLater();
     m_sink = nullptr;
     return false;
+}
+
+// Lets the output pull up to kAheadMs past what has been heard.
+void MusicPlayer::topUp()
+{
+    if (!m_sink)
+        return;
+    const qint64 heard = m_sink->processedUSecs() * m_stream->sampleRate() / 1000000;
+    m_stream->setReadLimit(m_handedOutAtStart + heard
+                           + qint64(m_stream->sampleRate()) * kAheadMs / 1000);
 }
 
 // An output that fails while playing (the sound server went away) is given up; a fresh one is
@@ -124,6 +151,7 @@ void MusicPlayer::outputStateChanged()
     m_sink = nullptr;
     if (m_state == Playing) {
         m_positionTimer.stop();
+        m_topUpTimer.stop();
         m_state = Transitioning;
         setPlayState(m_state);
         m_outputRetry.start();
@@ -144,6 +172,7 @@ void MusicPlayer::play()
     case Stopped:
     case MediaEnded:
         m_stream->restart(0);
+        m_jumpedTo = 0;
         [[fallthrough]];
     case Transitioning:
         if (m_outputHeld)
@@ -163,6 +192,7 @@ void MusicPlayer::play()
     }
     m_state = Playing;
     m_positionTimer.start();
+    m_topUpTimer.start();
     setPlayState(m_state);
     emit positionChanged(position());
 }
@@ -174,6 +204,7 @@ void MusicPlayer::pause()
     if (m_sink)
         m_sink->suspend();
     m_positionTimer.stop();
+    m_topUpTimer.stop();
     m_state = Paused;
     setPlayState(m_state);
 }
@@ -185,7 +216,9 @@ void MusicPlayer::stop()
     if (m_sink)
         m_sink->stop();
     m_positionTimer.stop();
+    m_topUpTimer.stop();
     m_stream->restart(0);
+    m_jumpedTo = 0;
     m_state = Stopped;
     setPlayState(m_state);
     emit positionChanged(0);
@@ -196,6 +229,7 @@ void MusicPlayer::passEnded()
     if (m_state != Playing)
         return;
     m_positionTimer.stop();
+    m_topUpTimer.stop();
     emit positionChanged(duration());
     m_state = Stopped;
     setPlayState(MediaEnded);
@@ -208,6 +242,7 @@ void MusicPlayer::setPosition(qint64 milliseconds)
         return;
     const qint64 frame = std::max<qint64>(milliseconds, 0) * m_stream->sampleRate() / 1000;
     m_stream->restart(frame);
+    m_jumpedTo = frame;
     emit positionChanged(position());
 }
 
@@ -222,6 +257,8 @@ qint64 MusicPlayer::position() const
         const qint64 heard = m_sink->processedUSecs() * rate / 1000000;
         frame -= std::max<qint64>(m_stream->framesHandedOut() - m_handedOutAtStart - heard, 0);
     }
+    // After a jump the sound from before it is still draining; the music is where it jumped to.
+    frame = std::max(frame, m_jumpedTo);
     return std::max<qint64>(frame, 0) * 1000 / rate;
 }
 

@@ -70,6 +70,7 @@ private:
     void fileLoaded(Mp3Decoder::Error error);
     void passEnded();
     bool startOutput();
+    void topUp();
     void outputStateChanged();
     void applyVolume();
     void setPlayState(int state);
@@ -77,11 +78,13 @@ private:
     MusicStream *m_stream = nullptr;
     QAudioSink *m_sink = nullptr;
     QTimer m_positionTimer; // while playing, tells the bar where the music is
+    QTimer m_topUpTimer; // while playing, lets the output pull a little further
     QTimer m_outputRetry; // while no sound output could be opened
     std::filesystem::path m_url;
     int m_state = Undefined; // what the player does now
     int m_playState = Undefined; // the state last announced
     QList<int> m_announcing; // states to announce, the one being announced first
+    qint64 m_jumpedTo = 0; // the frame the music last started from
     qint64 m_handedOutAtStart = 0; // the stream's count when the output last started
     int m_volume = 50;
     bool m_muted = false;

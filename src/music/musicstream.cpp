@@ -151,9 +151,21 @@ void MusicStream::decodeFile(std::stop_token stop, std::filesystem::path path)
     }
 }
 
+void MusicStream::setReadLimit(std::int64_t frames)
+{
+    const bool raised = frames > m_readLimit;
+    m_readLimit = frames;
+    if (raised && m_heldByLimit) {
+        m_heldByLimit = false;
+        emit readyRead();
+    }
+}
+
 qint64 MusicStream::readData(char *data, qint64 maxSize)
 {
-    const std::int64_t wanted = maxSize / kBytesPerFrame;
+    const std::int64_t room = std::max<std::int64_t>(m_readLimit - m_handedOut, 0);
+    const std::int64_t wanted = std::min<std::int64_t>(maxSize / kBytesPerFrame, room);
+    m_heldByLimit = wanted == 0;
     std::int64_t copied = 0;
     const auto copy = [&](const std::int16_t *from, std::int64_t frames) {
         std::memcpy(data + copied * kBytesPerFrame, from, size_t(frames) * kBytesPerFrame);

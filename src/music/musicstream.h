@@ -37,6 +37,9 @@ public:
     bool passEnded() const { return m_ended; }
     // All frames handed out since the stream was made, over every pass and jump.
     std::int64_t framesHandedOut() const { return m_handedOut; }
+    // Hands out no more than this many frames in all (see framesHandedOut()); a reader that
+    // has met the limit gets nothing until it is raised, and is then told by readyRead().
+    void setReadLimit(std::int64_t frames);
 
     // Hands out frames from `frame` on: 0 starts a new pass.
     void restart(std::int64_t frame);
@@ -82,6 +85,8 @@ private:
     std::int64_t m_frameCount = 0;
     bool m_ended = false;
     std::int64_t m_handedOut = 0;
+    std::int64_t m_readLimit = 0;
+    bool m_heldByLimit = false;
     int m_loadId = 0;
     std::jthread m_thread;
 };

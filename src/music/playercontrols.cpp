@@ -186,8 +186,7 @@ PlayerControls::PlayerControls(QWidget *parent)
 }
 
 // A press on the seek groove moves the handle to where it was pressed, as media players do, and
-// seeks there; the press then goes on to the slider, which finds its handle under the pointer
-// and lets it be dragged from there.
+// seeks there; a press on the handle itself starts a drag as usual.
 bool PlayerControls::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_seekSlider && event->type() == QEvent::MouseButtonPress
@@ -219,6 +218,7 @@ bool PlayerControls::eventFilter(QObject *watched, QEvent *event)
             const QSignalBlocker blocker(m_seekSlider);
             m_seekSlider->setValue(value);
             emit seek(value);
+            return true; // not a page step as well
         }
     }
     return QWidget::eventFilter(watched, event);

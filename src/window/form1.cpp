@@ -130,6 +130,12 @@ Form1::Form1(std::function<std::filesystem::path()> applicationFolder, QWidget *
     m_timer->start();
 }
 
+// The music stops first, while every control it might still tell about its state exists.
+Form1::~Form1()
+{
+    delete m_player;
+}
+
 void Form1::createControls()
 {
     // Each control gets its font before its text: text laid out in an inherited font would load

@@ -30,6 +30,8 @@ public:
     explicit Form1(std::function<std::filesystem::path()> applicationFolder = &::applicationFolder,
                    QWidget *parent = nullptr);
 
+    ~Form1() override;
+
     // The number of the latest choice, 0 before the first.
     HerbNumber herbNumber() const { return m_herbNumber; }
 
