@@ -52,20 +52,42 @@ struct Flavour
     int restartRows = 0;
 };
 
-QByteArray jpeg(const QImage &image, const Flavour &flavour = {})
+// A JPEG compressor that writes into memory; finish() hands back the file.
+struct MemoryJpeg
 {
+    MemoryJpeg(int width, int height, J_COLOR_SPACE space, int components)
+    {
+        info.err = jpeg_std_error(&errors);
+        jpeg_create_compress(&info);
+        jpeg_mem_dest(&info, &out, &size);
+        info.image_width = width;
+        info.image_height = height;
+        info.in_color_space = space;
+        info.input_components = components;
+        jpeg_set_defaults(&info);
+    }
+    QByteArray finish()
+    {
+        jpeg_finish_compress(&info);
+        const QByteArray data(reinterpret_cast<const char *>(out), qsizetype(size));
+        std::free(out);
+        jpeg_destroy_compress(&info);
+        return data;
+    }
+
     jpeg_compress_struct info {};
     jpeg_error_mgr errors {};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
     unsigned char *out = nullptr;
     unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = image.width();
-    info.image_height = image.height();
-    info.in_color_space = flavour.space;
-    info.input_components = flavour.space == JCS_CMYK ? 4 : flavour.space == JCS_GRAYSCALE ? 1 : 3;
-    jpeg_set_defaults(&info);
+};
+
+QByteArray jpeg(const QImage &image, const Flavour &flavour = {})
+{
+    MemoryJpeg file(image.width(), image.height(), flavour.space,
+                    flavour.space == JCS_CMYK                ? 4
+                            : flavour.space == JCS_GRAYSCALE ? 1
+                                                             : 3);
+    jpeg_compress_struct &info = file.info;
     jpeg_set_quality(&info, 95, TRUE);
     if (flavour.progressive)
         jpeg_simple_progression(&info);
@@ -91,11 +113,7 @@ QByteArray jpeg(const QImage &image, const Flavour &flavour = {})
         JSAMPROW row = line.data();
         jpeg_write_scanlines(&info, &row, 1);
     }
-    jpeg_finish_compress(&info);
-    const QByteArray data(reinterpret_cast<const char *>(out), qsizetype(size));
-    std::free(out);
-    jpeg_destroy_compress(&info);
-    return data;
+    return file.finish();
 }
 
 // Adds a camera's Exif note with the given orientation, in Motorola or Intel byte order: 6 says
@@ -131,18 +149,8 @@ QByteArray withSize(QByteArray data, int width, int height)
 // once per scan. Small on disk, dear to decode.
 QByteArray manyScans(int width, int height, int acScans)
 {
-    jpeg_compress_struct info {};
-    jpeg_error_mgr errors {};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char *out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = width;
-    info.image_height = height;
-    info.in_color_space = JCS_GRAYSCALE;
-    info.input_components = 1;
-    jpeg_set_defaults(&info);
+    MemoryJpeg file(width, height, JCS_GRAYSCALE, 1);
+    jpeg_compress_struct &info = file.info;
     static const jpeg_scan_info script[2] = {{1, {0}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}};
     info.scan_info = script;
     info.num_scans = 2;
@@ -152,10 +160,7 @@ QByteArray manyScans(int width, int height, int acScans)
         JSAMPROW row = line.data();
         jpeg_write_scanlines(&info, &row, 1);
     }
-    jpeg_finish_compress(&info);
-    QByteArray data(reinterpret_cast<const char *>(out), qsizetype(size));
-    std::free(out);
-    jpeg_destroy_compress(&info);
+    QByteArray data = file.finish();
     const qsizetype ac = data.lastIndexOf("\xFF\xDA");
     const QByteArray scan = data.mid(ac, data.size() - 2 - ac);
     data.chop(2);
