@@ -62,6 +62,7 @@ private slots:
     // on all four arms and where they cross, and the same seen in a mirror.
     void iconIsYellowGreenXOnBlack()
     {
+        QTRY_VERIFY(!m_form.windowIcon().isNull()); // set once the first frame is on screen
         const QImage icon = m_form.windowIcon().pixmap(32, 32).toImage();
         QCOMPARE(icon.size(), QSize(32, 32));
         const auto yellowGreen = [](const QColor &c) {

@@ -11,17 +11,24 @@
 
 namespace {
 
-// How much sound the output holds ahead of what is heard, and how often a player whose output
-// could not be opened (no sound server, or it went away) tries again.
+// The output's own buffer; the stream lets it run this far ahead of what has been heard, and is
+// let on this often. Left to itself the output takes as much as the sound server will hold
+// (two seconds on a silent sink), so the bar would run ahead of the music and a jump would be
+// heard that much later.
 constexpr int kOutputBufferMs = 1000;
-// The output is let ahead of what is heard by this much, and topped up this often: Qt's sound
-// outputs pull a little every 20 ms while they have something to pull, and a stream that has
-// nothing more for now lets them rest between top-ups instead of waking the program fifty
-// times a second.
 constexpr int kAheadMs = 600;
 constexpr int kTopUpMs = 200;
+// How often a player whose output could not be opened (no sound server, or it went away) tries
+// again, and how often the bar is told where the music is.
 constexpr int kOutputRetryMs = 3000;
 constexpr int kPositionIntervalMs = 1000;
+
+// The linear output gain for a volume from 0 to 100, on a scale the ear hears as even.
+float outputGain(int volume)
+{
+    const float level = std::clamp(volume, 0, 100) / 100.0f;
+    return QAudio::convertVolume(level, QAudio::LogarithmicVolumeScale, QAudio::LinearVolumeScale);
+}
 
 } // namespace
 
@@ -58,7 +65,6 @@ MusicPlayer::~MusicPlayer()
 
 void MusicPlayer::setURL(const std::filesystem::path &url)
 {
-    m_url = url;
     m_loaded = false;
     m_outputRetry.stop();
     m_positionTimer.stop();
@@ -291,12 +297,6 @@ void MusicPlayer::applyVolume()
 {
     if (m_sink)
         m_sink->setVolume(m_muted ? 0.0 : outputGain(m_volume));
-}
-
-float MusicPlayer::outputGain(int volume)
-{
-    const float level = std::clamp(volume, 0, 100) / 100.0f;
-    return QAudio::convertVolume(level, QAudio::LogarithmicVolumeScale, QAudio::LinearVolumeScale);
 }
 
 void MusicPlayer::setPlayState(int state)

@@ -35,7 +35,6 @@ public:
     explicit MusicPlayer(QObject *parent = nullptr);
     ~MusicPlayer() override;
 
-    std::filesystem::path URL() const { return m_url; }
     void setURL(const std::filesystem::path &url);
 
     int playState() const { return m_playState; }
@@ -47,9 +46,6 @@ public:
     // The sound output is opened only once this is released; until then a file handed over
     // waits in Transitioning. The window holds it until its first frame is on screen.
     void setOutputHeld(bool held);
-
-    // The linear output gain for a volume from 0 to 100, on a scale the ear hears as even.
-    static float outputGain(int volume);
 
 public slots:
     void play();
@@ -80,7 +76,6 @@ private:
     QTimer m_positionTimer; // while playing, tells the bar where the music is
     QTimer m_topUpTimer; // while playing, lets the output pull a little further
     QTimer m_outputRetry; // while no sound output could be opened
-    std::filesystem::path m_url;
     int m_state = Undefined; // what the player does now
     int m_playState = Undefined; // the state last announced
     QList<int> m_announcing; // states to announce, the one being announced first

@@ -17,7 +17,7 @@
 // stays decoded, and at the end of the file the thread already goes on decoding from there, so
 // a new pass from the beginning follows the last frame of the old one without a gap.
 //
-// At the end of the file the stream hands out nothing more and says passEnded(); it goes on
+// At the end of the file the stream hands out nothing more and says endReached(); it goes on
 // only when told where to (restart()).
 class MusicStream : public QIODevice
 {
@@ -34,7 +34,6 @@ public:
     std::int64_t frameCount() const { return m_frameCount; }
     // The frame of the file that the next read hands out.
     std::int64_t position() const { return m_position; }
-    bool passEnded() const { return m_ended; }
     // All frames handed out since the stream was made, over every pass and jump.
     std::int64_t framesHandedOut() const { return m_handedOut; }
     // Hands out no more than this many frames in all (see framesHandedOut()); a reader that

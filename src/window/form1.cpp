@@ -116,7 +116,6 @@ Form1::Form1(std::function<std::filesystem::path()> applicationFolder, QWidget *
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quillora 2.0"));
-    setWindowIcon(quilloraIcon());
     setFixedSize(twips(0, 0, 13470, 9255).size());
     setFont(songFont(12, true));
     setColours(this, {{QPalette::Window, kDarkGreen}, {QPalette::WindowText, kLightGreen}});
@@ -337,10 +336,15 @@ void Form1::Timer1_Timer()
 void Form1::paintEvent(QPaintEvent *event)
 {
     if (!m_firstFramePainted) {
-        // The sound output opens once this first frame is on screen.
+        // What the first frame does not show comes once it is on screen: the icon the window's
+        // frame and task bar show (drawn at seven sizes), and the sound output.
         m_firstFramePainted = true;
         QMetaObject::invokeMethod(
-                m_player, [player = m_player] { player->setOutputHeld(false); },
+                this,
+                [this] {
+                    setWindowIcon(quilloraIcon());
+                    m_player->setOutputHeld(false);
+                },
                 Qt::QueuedConnection);
     }
     QPainter painter(this);
