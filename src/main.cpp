@@ -46,6 +46,7 @@ int main(int argc, char *argv[])
     chooseCrispScaling(); // changes the environment: before the warm-up thread reads it
     const std::jthread fontWarmUp = warmUpFontConfiguration();
     QApplication app(argc, argv);
+    releaseDisplayCheck();
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillora.Quillora"));
 
     const QStringList arguments = QApplication::arguments().mid(1);
