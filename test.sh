@@ -2,9 +2,16 @@
 # Installs what is missing, builds, and runs the whole test suite.
 #   ./test.sh             normal build in build/, with the benchmark (build/quillora-bench)
 #   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-sanitize/
+#   ./test.sh --windows   the Windows release (scripts/windows.sh: cross Qt built once, about an
+#                         hour), then its check under Wine (scripts/windows-check.sh)
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 cd "$top"
+
+if [ "${1:-}" = "--windows" ]; then
+    scripts/windows.sh
+    exec scripts/windows-check.sh
+fi
 
 build_dir=build
 extra=()

@@ -2,8 +2,9 @@
 
 #include <QFont>
 
-// The window's two typefaces. "宋体" and "Tahoma" are Windows fonts; these stand-ins are found on
-// Linux desktops and carry Chinese fallbacks, so that no character of the book shows as a box.
+// The window's two typefaces. "宋体" and "Tahoma" are Windows fonts, used there; on Linux
+// desktops stand-ins are used. Both carry Chinese fallbacks, so that no character of the book
+// shows as a box.
 
 // "宋体": a Song-style (serif) Chinese face.
 QFont songFont(qreal pointSize, bool bold = false);
