@@ -125,21 +125,27 @@ program=$!
 pids+=($program)
 probe() { "$top/scripts/wine-run.sh" "$out/cmake/windowprobe.exe" "Quillora 2.0" 2>/dev/null | tr -d '\r'; }
 shown=
-for _ in $(seq 60); do
+for _ in $(seq 120); do
     shown=$(probe) && [ -n "$shown" ] && break
+    kill -0 "$program" 2>/dev/null || { echo "   the program ended before showing its window"; break; }
     sleep 0.5
 done
 echo "$shown" | sed 's/^/   /'
 client=$(echo "$shown" | sed -n 's/^client //p')
 check "window shown with a client area of 898 x 617 ($client)" test "$client" = "898 617"
-read -r x y < <(echo "$shown" | sed -n 's/^origin //p')
-x=${x:-0}; y=${y:-0}
+origin=$(echo "$shown" | sed -n 's/^origin //p')
+x=${origin% *}
+y=${origin#* }
+x=${x:-0}
+y=${y:-0}
 
 # The window as it opened, then after a click on the first name in the list and ten steps down
 # with the arrow key (薄荷).
 sleep 1
 import -window root -crop 898x617+"$x"+"$y" +repage "$work/before.png"
-xdotool mousemove $((x + 40)) $((y + 32)) click 1
+# Wine takes a click where the pointer has been seen to arrive.
+click_at() { xdotool mousemove "$1" "$2"; sleep 0.3; xdotool click 1; }
+click_at $((x + 40)) $((y + 32))
 sleep 0.5
 for _ in $(seq 10); do xdotool key Down; sleep 0.1; done
 sleep 1.5
@@ -158,7 +164,7 @@ after=$(text "$out/screenshot-windows.png")
 check "the facts are written ($before light pixels before, $after after)" test "$after" -gt $((before + 500))
 
 echo "== 3. The author button"
-xdotool mousemove $((x + 864)) $((y + 592)) click 1
+click_at $((x + 864)) $((y + 592))
 sleep 1
 xdotool click 1
 for _ in $(seq 40); do
@@ -182,12 +188,13 @@ echo "== 4. The music"
 sleep 8
 kill "$recorder" 2>/dev/null || true
 wait "$recorder" 2>/dev/null || true
-# The tone's starts: 50 ms steps whose loudness rises above a tenth of full scale.
+# The tone's starts: 50 ms steps whose peak rises above 1 % of full scale (the tone is played at
+# the player's volume; between tones the file is digital silence).
 starts=$(python3 - "$work/heard.raw" <<'EOF'
 import array, sys
 samples = array.array("h", open(sys.argv[1], "rb").read())
 step = 2205
-loud = [max(abs(s) for s in samples[i:i + step]) > 3276 for i in range(0, len(samples) - step, step)]
+loud = [max(abs(s) for s in samples[i:i + step]) > 328 for i in range(0, len(samples) - step, step)]
 starts = [i * 0.05 for i in range(1, len(loud)) if loud[i] and not loud[i - 1]]
 print(" ".join("%.2f" % s for s in starts))
 EOF
@@ -201,8 +208,7 @@ sys.exit(0 if len(g) >= 2 and all(abs(x - 2.0) < 0.25 for x in g) else 1)" $gaps
 cp "$work/sample-bgm.mp3" "$install_dir/photos/BGM.mp3"
 
 # Closing the window ends the program.
-wid=$(xdotool search --name '^Quillora 2\.0$' | head -1)
-[ -n "$wid" ] && xdotool windowclose "$wid" 2>/dev/null || true
+"$top/scripts/wine-run.sh" "$out/cmake/windowprobe.exe" "Quillora 2.0" close >/dev/null 2>&1 || true
 for _ in $(seq 40); do kill -0 "$program" 2>/dev/null || break; sleep 0.25; done
 check "closing the window ends the program" bash -c "! kill -0 $program 2>/dev/null"
 

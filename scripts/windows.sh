@@ -26,7 +26,7 @@ packages=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     cmake ninja-build ccache pkg-config dpkg-dev nasm nsis zip
     # the host Qt: its tools (moc, rcc, uic, qsb) serve the cross build
-    qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-shadertools-dev libqt6shadertools6-dev
+    qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-shadertools-dev
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -90,15 +90,17 @@ if [ ! -f "$qt/.built-qtbase" ]; then
     # Only what the program uses: no OpenGL (the window is drawn in software), no D-Bus, SQL,
     # printing, XML or Vulkan; the third-party libraries Qt bundles (zlib, libpng, libjpeg,
     # pcre2, harfbuzz, freetype) are built for Windows too. wintab.h is not in Debian's
-    # source, hence no tablet events.
+    # source, hence no tablet events. Qt 6.4 builds its DirectWrite 3 font database only
+    # together with Direct2D, yet the Windows platform asks for it whenever DirectWrite 3 is
+    # on: with it off, the platform uses its GDI font database, Qt 6.4's default anyway.
     cmake -G Ninja -S "$cache/src/qtbase-everywhere-src-6.4.2" -B "$cache/build/qtbase" \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${host_qt[@]}" "${launchers[@]}" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$qt" \
         -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
         -DINPUT_opengl=no -DFEATURE_opengl=OFF -DFEATURE_dbus=OFF -DFEATURE_sql=OFF \
-        -DFEATURE_tabletevent=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF \
-        -DFEATURE_xml=OFF -DFEATURE_vulkan=OFF -DFEATURE_direct2d=OFF -DFEATURE_openssl=OFF \
-        -DFEATURE_icu=OFF -DFEATURE_zstd=OFF -DFEATURE_brotli=OFF \
+        -DFEATURE_tabletevent=OFF -DFEATURE_printsupport=OFF \
+        -DFEATURE_xml=OFF -DFEATURE_vulkan=OFF -DFEATURE_direct2d=OFF -DFEATURE_directwrite3=OFF \
+        -DFEATURE_openssl=OFF -DFEATURE_icu=OFF -DFEATURE_zstd=OFF -DFEATURE_brotli=OFF \
         -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
         -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_freetype=OFF \
         >"$cache/build/qtbase-configure.log" 2>&1 \
@@ -115,13 +117,34 @@ if [ ! -f "$qt/.built-qtmultimedia" ]; then
     unpack 'qt6-multimedia_6.4.2*.orig.tar.xz' qtmultimedia-everywhere-src-6.4.2
     say "Building qtmultimedia for Windows (once)"
     start=$SECONDS
-    # The video shaders are baked by the host's qsb; its CMake package names the tool.
+    # The video shaders are baked by the host's qsb; its CMake package names the tool. Qt names
+    # Media Foundation's libraries and some headers with other capitals than mingw-w64 and Qt
+    # itself spell them (Mf, Mferror.h, QUrl.h, ...), which only a case-insensitive file system
+    # forgives: the libraries are named here, and each such header gets a same-named one that
+    # includes the lower-case file.
+    wmf=()
+    for lib in Mf Mfuuid Mfplat Mfcore Propsys; do
+        wmf+=("-DWMF_${lib^^}_LIBRARY=/usr/$mingw/lib/lib${lib,,}.a")
+    done
+    spelled=$cache/build/windows-spelled-headers
+    mkdir -p "$spelled"
+    grep -rhoE '#include [<"][A-Za-z0-9_]+\.h[>"]' "$cache/src/qtmultimedia-everywhere-src-6.4.2/src" \
+        | sed 's/#include .\(.*\)./\1/' | sort -u | while read -r header; do
+        lower=${header,,}
+        [ "$header" = "$lower" ] && continue
+        for dir in "/usr/$mingw/include" "$qt"/include/Qt*; do
+            if [ ! -e "$dir/$header" ] && [ -e "$dir/$lower" ]; then
+                echo "#include <$lower>" >"$spelled/$header"
+            fi
+        done
+    done
     cmake -G Ninja -S "$cache/src/qtmultimedia-everywhere-src-6.4.2" -B "$cache/build/qtmultimedia" \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${host_qt[@]}" "${launchers[@]}" \
         -DCMAKE_PREFIX_PATH="$qt" -DCMAKE_FIND_ROOT_PATH="$qt" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$qt" \
         -DQt6ShaderTools_DIR=/usr/lib/x86_64-linux-gnu/cmake/Qt6ShaderTools \
-        -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DFEATURE_spatialaudio=OFF \
+        -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DFEATURE_spatialaudio=OFF "${wmf[@]}" \
+        -DCMAKE_CXX_FLAGS="-I$spelled" \
         >"$cache/build/qtmultimedia-configure.log" 2>&1 \
         || { tail -40 "$cache/build/qtmultimedia-configure.log"; exit 1; }
     cmake --build "$cache/build/qtmultimedia" --parallel "$jobs" \

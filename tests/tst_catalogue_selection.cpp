@@ -1,7 +1,9 @@
 // The step from a position in the plant list to what the window shows.
 
 #include "herbdisplay.h"
+#include "pathtext.h"
 
+#include <QDir>
 #include <QTest>
 
 class TestCatalogueSelection : public QObject
@@ -54,10 +56,12 @@ private slots:
     {
         QFETCH(int, number);
         QFETCH(QStringList, texts);
-        const auto display = composeHerbDisplay(static_cast<HerbNumber>(number), "/srv/图鉴");
+        const auto display = composeHerbDisplay(static_cast<HerbNumber>(number),
+                                                localPath(QStringLiteral("/srv/图鉴")));
         QCOMPARE(display.has_value(), !texts.isEmpty());
         if (display) {
-            QCOMPARE(display->photoPath, "/srv/图鉴/photos/艾.jpg");
+            const QString separator = QDir::separator();
+            QCOMPARE(display->photoPath, "/srv/图鉴" + separator + "photos" + separator + "艾.jpg");
             QCOMPARE(QStringList(display->texts.begin(), display->texts.end()), texts);
         }
     }

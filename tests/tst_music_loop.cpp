@@ -216,9 +216,17 @@ private slots:
 
     // Three passes of the stream as the sound output pulls them, each new pass asked for when
     // the last one ends, make one unbroken tone: no sample missing or repeated at a seam.
+    void passesJoinSampleForSample_data()
+    {
+        QTest::addColumn<bool>("floatSamples"); // as an output that mixes in float asks for them
+        QTest::newRow("16-bit") << false;
+        QTest::newRow("float") << true;
+    }
     void passesJoinSampleForSample()
     {
+        QFETCH(bool, floatSamples);
         MusicStream stream;
+        stream.setFloatSamples(floatSamples);
         stream.setReadLimit(std::numeric_limits<std::int64_t>::max());
         QSignalSpy loaded(&stream, &MusicStream::loaded);
         stream.load(
@@ -234,10 +242,17 @@ private slots:
         QElapsedTimer waited;
         waited.start();
         while (passes < 3 && waited.elapsed() < 20000) {
-            std::vector<std::int16_t> chunk(882 * 2);
-            const qint64 got = stream.read(reinterpret_cast<char *>(chunk.data()),
-                                           qint64(chunk.size() * sizeof(std::int16_t)));
-            heard.insert(heard.end(), chunk.begin(), chunk.begin() + got / 2);
+            QByteArray chunk(882 * stream.bytesPerFrame(), Qt::Uninitialized);
+            const qint64 got = stream.read(chunk.data(), chunk.size());
+            for (qint64 i = 0; i < got / stream.bytesPerFrame() * 2; ++i) {
+                if (floatSamples) {
+                    const float sample = reinterpret_cast<const float *>(chunk.constData())[i];
+                    QVERIFY(sample >= -1.0f && sample < 1.0f);
+                    heard.push_back(std::int16_t(std::lround(sample * 32768.0f)));
+                } else {
+                    heard.push_back(reinterpret_cast<const std::int16_t *>(chunk.constData())[i]);
+                }
+            }
             QCoreApplication::processEvents(); // where the end of a pass is told
             if (got == 0)
                 QTest::qWait(2);

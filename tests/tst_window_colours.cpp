@@ -122,7 +122,14 @@ private slots:
         for (int k = 1; k <= 9; ++k)
             checkText(form.findChild<QLineEdit *>(QStringLiteral("Text%1").arg(k)), kDarkGreen,
                       facts);
-        checkText(form.findChild<QPushButton *>(QStringLiteral("Command2")), QColor(), QColor());
+        auto *button = form.findChild<QPushButton *>(QStringLiteral("Command2"));
+        checkText(button, QColor(), QColor());
+        // The button's face is light blue, whichever style draws buttons on this desktop.
+        const QColor face = ground(
+                window, QRect(button->mapTo(&form, QPoint(4, 4)), button->size() - QSize(8, 8)));
+        QVERIFY2(qAbs(face.red() - 128) <= 24 && qAbs(face.green() - 128) <= 24
+                         && face.blue() >= 231,
+                 qPrintable(face.name()));
         if (QTest::currentTestFailed())
             return;
 

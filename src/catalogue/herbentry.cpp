@@ -1,5 +1,7 @@
 #include "herbentry.h"
 
+#include "pathtext.h"
+
 QString HerbEntry::value(HerbField field) const
 {
     return QString::fromUtf8(values[herbFieldIndex(field)]);
@@ -12,8 +14,6 @@ QString HerbEntry::fieldText(HerbField field) const
 
 std::filesystem::path HerbEntry::photoPath(const std::filesystem::path &appFolder) const
 {
-    std::filesystem::path path = appFolder;
-    path += u8"/photos/";
-    path += std::u8string(reinterpret_cast<const char8_t *>(photoStem)) + u8".jpg";
-    return path;
+    return photosFile(appFolder,
+                      std::u8string(reinterpret_cast<const char8_t *>(photoStem)) + u8".jpg");
 }

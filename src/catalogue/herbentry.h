@@ -21,8 +21,7 @@ struct HerbEntry
     // The caption followed directly by the stored value, nothing trimmed.
     QString fieldText(HerbField field) const;
 
-    // appFolder + "/photos/" + stem + ".jpg", keeping the folder's bytes as they are. No
-    // separator check: at the root folder the separator is doubled, which the file system reads
-    // as one.
+    // The row's photo, stem + ".jpg" in the photos folder (see photosFile()), keeping the
+    // folder's bytes as they are.
     std::filesystem::path photoPath(const std::filesystem::path &appFolder) const;
 };

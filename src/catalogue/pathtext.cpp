@@ -20,3 +20,14 @@ std::filesystem::path localPath(const QString &text)
     return std::filesystem::path(QFile::encodeName(text).toStdString());
 #endif
 }
+
+std::filesystem::path photosFile(const std::filesystem::path &appFolder, std::u8string_view file)
+{
+    constexpr auto separator = std::filesystem::path::preferred_separator;
+    std::filesystem::path path = appFolder;
+    path += separator;
+    path += u8"photos";
+    path += separator;
+    path += file;
+    return path;
+}

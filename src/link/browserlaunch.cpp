@@ -3,11 +3,14 @@
 #include "linknotice.h"
 
 #include <QFileInfo>
-#include <QProcess>
 #include <QWidget>
 
 #ifdef Q_OS_WIN
+#include <QDir>
+
 #include <qt_windows.h>
+
+#include <string>
 #else
 #include <cerrno>
 #include <csignal>
@@ -27,22 +30,45 @@ constexpr int kFailureWindowMilliseconds = 10000;
 constexpr int kPollMilliseconds = 100;
 constexpr int kReapPollMilliseconds = 2000;
 
-// Starts the command as its own process with no shell in between and stdin on the null device,
-// without waiting for it; its id, or 0 when it could not be started at all.
+// Starts the command as its own process with no shell in between (on Linux with stdin on the
+// null device), without waiting for it; its id, or 0 when it could not be started at all.
 qint64 startCommand(const QStringList &command)
 {
 #ifdef Q_OS_WIN
-    QProcess process;
-    process.setProgram(command.first());
-    process.setArguments(command.mid(1));
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *arguments) {
-        // Window style 2: shown minimized and activated.
-        arguments->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
-        arguments->startupInfo->wShowWindow = SW_SHOWMINIMIZED;
-    });
-    qint64 pid = 0;
-    return process.startDetached(&pid) ? pid : 0;
+    // The command line as Windows programs read it: the program, one blank, the arguments, each
+    // quoted only where it holds blanks or quotes. The program's path is quoted too, so that a
+    // C:\Program.exe can never stand in for C:\Program Files\....
+    const auto quoted = [](const QString &word) {
+        if (!word.isEmpty() && !word.contains(u' ') && !word.contains(u'\t')
+            && !word.contains(u'"'))
+            return word;
+        QString text(u'"');
+        qsizetype backslashes = 0;
+        for (const QChar c : word) {
+            if (c == u'\\') {
+                ++backslashes;
+                continue;
+            }
+            text += QString(c == u'"' ? backslashes * 2 + 1 : backslashes, u'\\') + c;
+            backslashes = 0;
+        }
+        return text + QString(backslashes * 2, u'\\') + u'"';
+    };
+    QString line = quoted(QDir::toNativeSeparators(command.first()));
+    for (const QString &word : command.mid(1))
+        line += u' ' + quoted(word);
+    std::wstring text = line.toStdWString();
+    STARTUPINFOW startup {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWMINIMIZED; // window style 2: minimized and activated
+    PROCESS_INFORMATION process {};
+    if (!CreateProcessW(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return 0;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return process.dwProcessId;
 #else
     // posix_spawnp reports a program that cannot be executed as an error. The browser gets a
     // session of its own, so closing the window's terminal or the window does not end it.

@@ -106,21 +106,36 @@ void MusicPlayer::setOutputHeld(bool held)
 // from the stream. False when there is no output to be had now.
 bool MusicPlayer::startOutput()
 {
-    if (!m_sink) {
-        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-        if (device.isNull())
-            return false;
+    if (m_sink)
+        return startSink();
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull())
+        return false;
+    // 16-bit samples as decoded, or else 32-bit float ones: Windows mixes in float and converts
+    // other samples first, which Wine's audio cannot always do.
+    for (const QAudioFormat::SampleFormat sampleFormat :
+         {QAudioFormat::Int16, QAudioFormat::Float}) {
         QAudioFormat format;
         format.setSampleRate(m_stream->sampleRate());
         format.setChannelCount(2);
-        format.setSampleFormat(QAudioFormat::Int16);
+        format.setSampleFormat(sampleFormat);
         if (!device.isFormatSupported(format))
-            return false;
+            continue;
+        m_stream->setFloatSamples(sampleFormat == QAudioFormat::Float);
         m_sink = new QAudioSink(device, format, this);
         m_sink->setBufferSize(format.bytesForDuration(kOutputBufferMs * 1000));
         connect(m_sink, &QAudioSink::stateChanged, this, &MusicPlayer::outputStateChanged);
         applyVolume();
+        if (startSink())
+            return true;
     }
+    return false;
+}
+
+// Starts the open output pulling from the stream, up to kAheadMs ahead; on failure the output is
+// given up.
+bool MusicPlayer::startSink()
+{
     m_handedOutAtStart = m_stream->framesHandedOut();
     m_stream->setReadLimit(m_handedOutAtStart + qint64(m_stream->sampleRate()) * kAheadMs / 1000);
     {
@@ -129,6 +144,7 @@ bool MusicPlayer::startOutput()
     }
     if (m_sink->error() == QAudio::NoError && m_sink->state() != QAudio::StoppedState)
         return true;
+    m_sink->disconnect(this);
     m_sink->deleteLater();
     m_sink = nullptr;
     return false;

@@ -66,6 +66,7 @@ private:
     void fileLoaded(Mp3Decoder::Error error);
     void passEnded();
     bool startOutput();
+    bool startSink();
     void topUp();
     void outputStateChanged();
     void applyVolume();

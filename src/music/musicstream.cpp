@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr int kBytesPerFrame = 2 * sizeof(std::int16_t);
 constexpr int kFramesPerBlock = 4096;
 
 std::int64_t framesIn(const std::vector<std::int16_t> &samples)
@@ -164,11 +163,17 @@ void MusicStream::setReadLimit(std::int64_t frames)
 qint64 MusicStream::readData(char *data, qint64 maxSize)
 {
     const std::int64_t room = std::max<std::int64_t>(m_readLimit - m_handedOut, 0);
-    const std::int64_t wanted = std::min<std::int64_t>(maxSize / kBytesPerFrame, room);
+    const std::int64_t wanted = std::min<std::int64_t>(maxSize / bytesPerFrame(), room);
     m_heldByLimit = wanted == 0;
     std::int64_t copied = 0;
     const auto copy = [&](const std::int16_t *from, std::int64_t frames) {
-        std::memcpy(data + copied * kBytesPerFrame, from, size_t(frames) * kBytesPerFrame);
+        if (m_floatSamples) {
+            auto *to = reinterpret_cast<float *>(data) + copied * 2;
+            for (std::int64_t i = 0; i < frames * 2; ++i)
+                to[i] = float(from[i]) / 32768.0f;
+        } else {
+            std::memcpy(data + copied * bytesPerFrame(), from, size_t(frames) * bytesPerFrame());
+        }
         copied += frames;
         m_position += frames;
         m_handedOut += frames;
@@ -219,7 +224,7 @@ qint64 MusicStream::readData(char *data, qint64 maxSize)
     }
     if (m_ended && !endedBefore)
         QMetaObject::invokeMethod(this, &MusicStream::endReached, Qt::QueuedConnection);
-    return copied * kBytesPerFrame;
+    return copied * bytesPerFrame();
 }
 
 qint64 MusicStream::writeData(const char *, qint64)
@@ -229,7 +234,7 @@ qint64 MusicStream::writeData(const char *, qint64)
 
 qint64 MusicStream::bytesAvailable() const
 {
-    return m_ended ? 0 : QIODevice::bytesAvailable() + kFramesPerBlock * kBytesPerFrame;
+    return m_ended ? 0 : QIODevice::bytesAvailable() + kFramesPerBlock * bytesPerFrame();
 }
 
 void MusicStream::restart(std::int64_t frame)

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-// The music as the sound output pulls it: 16-bit stereo frames of one MP3 file, decoded on a
-// thread of its own a little ahead of what is heard (never the whole file). The first second
+// The music as the sound output pulls it: 16-bit (or float) stereo frames of one MP3 file, decoded
+// on a thread of its own a little ahead of what is heard (never the whole file). The first second
 // stays decoded, and at the end of the file the thread already goes on decoding from there, so
 // a new pass from the beginning follows the last frame of the old one without a gap.
 //
@@ -39,6 +39,10 @@ public:
     // Hands out no more than this many frames in all (see framesHandedOut()); a reader that
     // has met the limit gets nothing until it is raised, and is then told by readyRead().
     void setReadLimit(std::int64_t frames);
+
+    // Hands out each sample as a 32-bit float from -1 to 1 instead of a 16-bit integer.
+    void setFloatSamples(bool on) { m_floatSamples = on; }
+    int bytesPerFrame() const { return m_floatSamples ? 2 * 4 : 2 * 2; }
 
     // Hands out frames from `frame` on: 0 starts a new pass.
     void restart(std::int64_t frame);
@@ -86,6 +90,7 @@ private:
     std::int64_t m_handedOut = 0;
     std::int64_t m_readLimit = 0;
     bool m_heldByLimit = false;
+    bool m_floatSamples = false;
     int m_loadId = 0;
     std::jthread m_thread;
 };

@@ -23,6 +23,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTimer>
 
 #include <initializer_list>
@@ -201,6 +203,13 @@ void Form1::createControls()
     m_command2->setGeometry(twips(12480, 8520, 975, 735));
     m_command2->setFont(songFont(9.75));
     setColours(m_command2, {{QPalette::Button, kLightBlue}});
+    // A graphical button: its face is its own light blue, with the 3D edge. Windows' own style
+    // draws the face as the desktop theme has it and Fusion pales it with a gradient; the classic
+    // Windows style, part of every Qt, paints it in the button's colour.
+    if (QStyle *classic = QStyleFactory::create(QStringLiteral("Windows"))) {
+        classic->setParent(m_command2);
+        m_command2->setStyle(classic);
+    }
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
@@ -366,11 +375,10 @@ void Form1::Command2_Click()
 // not checked: a missing or broken one leaves the player silent.
 void Form1::Form_Load()
 {
-    std::filesystem::path file = m_applicationFolder();
-    if (file.empty()) // the program's folder is unknown: no music rather than a guess
+    const std::filesystem::path folder = m_applicationFolder();
+    if (folder.empty()) // the program's folder is unknown: no music rather than a guess
         return;
-    file += u8"/photos/BGM.mp3";
-    m_player->setURL(file);
+    m_player->setURL(photosFile(folder, u8"BGM.mp3"));
 }
 
 // Whenever the player comes to rest stopped (the music has ended, or its stop button was
