@@ -73,7 +73,7 @@ unpack() { # tarball-glob folder
 
 # The toolchain file the cached libraries were built with stays in the cache, so that they do
 # not depend on this clone.
-mkdir -p "$cache"
+mkdir -p "$cache/build"
 cp "$top/packaging/windows/mingw-w64-x86_64.cmake" "$cache/mingw-w64-x86_64.cmake.new"
 cmp -s "$cache/mingw-w64-x86_64.cmake.new" "$cache/mingw-w64-x86_64.cmake" \
     || mv "$cache/mingw-w64-x86_64.cmake.new" "$cache/mingw-w64-x86_64.cmake"
