@@ -24,23 +24,7 @@ packages=(
     pulseaudio pulseaudio-utils
 )
 
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$p")
-    fi
-done
-
-if [ ${#missing[@]} -gt 0 ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "缺少软件包：${missing[*]}。请以 root 身份运行，或先用 apt-get 安装它们。" >&2
-        exit 1
-    fi
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$top/scripts/install-missing.sh" "${packages[@]}"
 
 cd "$top"
 launcher=()

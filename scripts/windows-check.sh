@@ -22,17 +22,7 @@ setup=$out/Quillora-$version-windows-x64.exe
 
 packages=(wine wine64 xvfb xauth xdotool imagemagick pulseaudio pulseaudio-utils lame python3
           fonts-noto-cjk)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    [ "$(id -u)" -eq 0 ] || { echo "缺少软件包：${missing[*]}。请以 root 身份运行。" >&2; exit 1; }
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$top/scripts/install-missing.sh" "${packages[@]}"
 
 work=$(mktemp -d /tmp/quillora-wine.XXXXXX)
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -28,17 +28,7 @@ packages=(
     # the host Qt: its tools (moc, rcc, uic, qsb) serve the cross build
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-shadertools-dev
 )
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    [ "$(id -u)" -eq 0 ] || { echo "缺少软件包：${missing[*]}。请以 root 身份运行。" >&2; exit 1; }
-    say "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$top/scripts/install-missing.sh" "${packages[@]}"
 
 # --- 2. the Windows libraries, built once from Debian's sources -------------------------------
 # A deb-src entry for every archive the machine installs from, when there is none.
