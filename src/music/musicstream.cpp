@@ -168,9 +168,11 @@ qint64 MusicStream::readData(char *data, qint64 maxSize)
     std::int64_t copied = 0;
     const auto copy = [&](const std::int16_t *from, std::int64_t frames) {
         if (m_floatSamples) {
-            auto *to = reinterpret_cast<float *>(data) + copied * 2;
-            for (std::int64_t i = 0; i < frames * 2; ++i)
-                to[i] = float(from[i]) / 32768.0f;
+            char *to = data + copied * bytesPerFrame(); // not necessarily aligned for float
+            for (std::int64_t i = 0; i < frames * 2; ++i) {
+                const float sample = float(from[i]) / 32768.0f;
+                std::memcpy(to + i * sizeof sample, &sample, sizeof sample);
+            }
         } else {
             std::memcpy(data + copied * bytesPerFrame(), from, size_t(frames) * bytesPerFrame());
         }
