@@ -45,10 +45,13 @@ check() { # description command...
 }
 
 # A display and a private sound server with a silent sink whose monitor can be recorded.
-display=:$((90 + RANDOM % 100))
+number=90
+while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
+display=:$number
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=$display
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$number" ] && break; sleep 0.1; done
 mkdir -p "$work/pulse"
 export PULSE_RUNTIME_PATH=$work/pulse PULSE_STATE_PATH=$work/pulse PULSE_SERVER=unix:$work/pulse/native
 pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disable-shm \
