@@ -2,46 +2,6 @@
 
 #include <mpg123.h>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#ifdef _WIN32
-#include <io.h>
-#endif
-
-namespace {
-
-// Opens a regular file for reading. The file is opened without waiting (a FIFO with no writer
-// would otherwise block here for good) and checked on the opened descriptor, so what is read is
-// what was checked.
-int openRegularFile(const std::filesystem::path &path, Mp3Decoder::Error *error)
-{
-#ifdef _WIN32
-    const int fd = ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY);
-#else
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-#endif
-    if (fd < 0) {
-        *error = errno == ENOENT || errno == ENOTDIR ? Mp3Decoder::Error::Missing
-                                                     : Mp3Decoder::Error::Unreadable;
-        return -1;
-    }
-    struct stat status = {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        *error = Mp3Decoder::Error::NotAFile;
-        return -1;
-    }
-#ifndef _WIN32
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-#endif
-    return fd;
-}
-
-} // namespace
-
 void Mp3Decoder::HandleDeleter::operator()(mpg123_handle_struct *handle) const
 {
     mpg123_delete(handle);
@@ -56,9 +16,7 @@ Mp3Decoder::Mp3Decoder()
 
 Mp3Decoder::~Mp3Decoder()
 {
-    m_handle.reset();
-    if (m_fd >= 0)
-        ::close(m_fd);
+    m_handle.reset(); // before the file it reads
 }
 
 Mp3Decoder::Error Mp3Decoder::open(const std::filesystem::path &path)
@@ -66,10 +24,17 @@ Mp3Decoder::Error Mp3Decoder::open(const std::filesystem::path &path)
     mpg123_handle *handle = m_handle.get();
     if (!handle)
         return Error::Unreadable;
-    Error error = Error::None;
-    m_fd = openRegularFile(path, &error);
-    if (m_fd < 0)
-        return error;
+    m_file = RegularFile(path);
+    switch (m_file.error()) {
+    case RegularFile::Error::None:
+        break;
+    case RegularFile::Error::Missing:
+        return Error::Missing;
+    case RegularFile::Error::NotAFile:
+        return Error::NotAFile;
+    case RegularFile::Error::Unreadable:
+        return Error::Unreadable;
+    }
 
     mpg123_param(handle, MPG123_ADD_FLAGS,
                  MPG123_GAPLESS | MPG123_FORCE_STEREO | MPG123_QUIET | MPG123_NO_FRANKENSTEIN, 0);
@@ -84,7 +49,7 @@ Mp3Decoder::Error Mp3Decoder::open(const std::filesystem::path &path)
     long rate = 0;
     int channels = 0;
     int encoding = 0;
-    if (mpg123_open_fd(handle, m_fd) != MPG123_OK
+    if (mpg123_open_fd(handle, m_file.descriptor()) != MPG123_OK
         || mpg123_getformat(handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0
         || channels != 2 || encoding != MPG123_ENC_SIGNED_16)
         return Error::NotMusic;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "regularfile.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -44,6 +46,6 @@ private:
         void operator()(mpg123_handle_struct *handle) const;
     };
     std::unique_ptr<mpg123_handle_struct, HandleDeleter> m_handle;
-    int m_fd = -1;
+    RegularFile m_file;
     int m_sampleRate = 0;
 };

@@ -2,19 +2,12 @@
 
 #include "jpegdecoder.h"
 #include "jpegfacts.h"
+#include "regularfile.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QTransform>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -40,50 +33,32 @@ struct FileRead
     PhotoProblem problem = PhotoProblem::None;
 };
 
-// Reads a regular file whole. A FIFO, a device or a socket under a photo's name is never opened
-// in a way that could wait for a writer or read for ever: the check is made on the opened file.
+// Reads a regular file whole (a FIFO, a device or a socket under a photo's name is never read).
 FileRead readRegularFile(const std::filesystem::path &file)
 {
-#ifdef Q_OS_UNIX
-    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {{},
-                errno == ENOENT || errno == ENOTDIR ? PhotoProblem::Missing
-                                                    : PhotoProblem::Damaged};
-    struct stat status
-    {
-    };
-    FileRead read;
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        read.problem = PhotoProblem::Damaged;
-    } else if (status.st_size > kMaxFileBytes) {
-        read.problem = PhotoProblem::TooLarge;
-    } else {
-        read.bytes.resize(qsizetype(status.st_size));
-        qsizetype got = 0;
-        while (got < read.bytes.size()) {
-            const ssize_t n = ::read(fd, read.bytes.data() + got, read.bytes.size() - got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += n;
-        }
-        read.bytes.truncate(got);
-    }
-    ::close(fd);
-    return read;
-#else
-    QFile opened(file);
-    const QFileInfo info(opened);
-    if (!info.exists())
+    RegularFile opened(file);
+    switch (opened.error()) {
+    case RegularFile::Error::None:
+        break;
+    case RegularFile::Error::Missing:
         return {{}, PhotoProblem::Missing};
-    if (!info.isFile() || !opened.open(QIODevice::ReadOnly))
+    case RegularFile::Error::NotAFile:
+    case RegularFile::Error::Unreadable:
         return {{}, PhotoProblem::Damaged};
+    }
     if (opened.size() > kMaxFileBytes)
         return {{}, PhotoProblem::TooLarge};
-    return {opened.read(kMaxFileBytes), PhotoProblem::None};
-#endif
+    FileRead read;
+    read.bytes.resize(qsizetype(opened.size()));
+    qsizetype got = 0;
+    while (got < read.bytes.size()) {
+        const std::int64_t n = opened.read(read.bytes.data() + got, read.bytes.size() - got);
+        if (n <= 0)
+            break;
+        got += qsizetype(n);
+    }
+    read.bytes.truncate(got);
+    return read;
 }
 
 // How Exif orientation 1 to 8 turns the stored picture upright.
