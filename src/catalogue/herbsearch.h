@@ -33,7 +33,7 @@ public:
     // Whether the choice is certain (the text names one plant, or a step was asked for) rather
     // than the best of several, which the list chooses only when typing pauses.
     bool isSettled() const { return m_settled; }
-    // What the reader sees: "bohe → 薄荷", "止咳 3/17 → 山楂", "xq → 没有找到"; empty when
+    // What the reader sees: "bohe → 薄荷", "止咳 3/14 → 虎杖", "xq → 没有找到"; empty when
     // nothing has been typed.
     QString tip() const;
 

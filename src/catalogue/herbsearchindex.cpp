@@ -45,7 +45,6 @@ QStringList latinKeys(const QString &latinName)
     const QStringList words = latinName.split(u' ', Qt::SkipEmptyParts);
     if (words.isEmpty())
         return {};
-    QString taxon = words[0];
     QStringList epithets;
     const auto isEpithet = [&](qsizetype i) { return i < words.size() && words[i][0].isLower(); };
     if (isEpithet(1)) {
@@ -55,7 +54,7 @@ QStringList latinKeys(const QString &latinName)
         if (words.size() > 2 && ranks.contains(words[2]) && isEpithet(3))
             epithets << words[2] + words[3];
     }
-    QStringList keys {folded(taxon + epithets.join(QString()))};
+    QStringList keys {folded(words[0] + epithets.join(QString()))};
     for (const QString &epithet : std::as_const(epithets))
         keys << folded(epithet.mid(epithet.indexOf(u'.') + 1)); // the epithet without its rank
     return keys;
@@ -135,7 +134,7 @@ QList<int> HerbSearchIndex::find(const QString &typed) const
     struct Hit
     {
         int kind; // 0 the name's start, 1 an other name's start, 2 part of a name, 3 the rest
-        qsizetype length; // of the name matched
+        qsizetype length; // of the name (or reading) matched; of the plant's name for a part
         int position;
     };
     std::vector<Hit> hits;
