@@ -13,6 +13,7 @@
 #include "benchfiles.h"
 #include "benchprobes.h"
 #include "benchprocess.h"
+#include "benchsearch.h"
 #include "childprocess.h"
 #include "samples.h"
 #include "soundserver.h"
@@ -34,10 +35,11 @@
 
 namespace {
 
-const QStringList kFigures {
-        QStringLiteral("startup"), QStringLiteral("select"), QStringLiteral("progressive"),
-        QStringLiteral("idle"),    QStringLiteral("seam"),   QStringLiteral("musicmemory"),
-        QStringLiteral("memory"),  QStringLiteral("hold"),   QStringLiteral("soak")};
+const QStringList kFigures {QStringLiteral("startup"),     QStringLiteral("select"),
+                            QStringLiteral("progressive"), QStringLiteral("idle"),
+                            QStringLiteral("seam"),        QStringLiteral("musicmemory"),
+                            QStringLiteral("memory"),      QStringLiteral("hold"),
+                            QStringLiteral("soak"),        QStringLiteral("search")};
 
 using Fields = std::map<QString, QByteArray>;
 
@@ -216,6 +218,7 @@ struct Bench
     void memory();
     void hold();
     void soak();
+    void search();
 };
 
 // Start-up: process start to first frame, the program and the bare window alternated.
@@ -628,6 +631,29 @@ void Bench::soak()
                     meets(secondHalf < 1 && objectGrowth <= 0)});
 }
 
+// The list's type-to-find: its index, made on the first key (start-up does not wait for it),
+// and one search.
+void Bench::search()
+{
+    const SearchCost cost = measureSearch();
+    const double perRow = cost.rows > 0 ? cost.firstBuildUs / cost.rows : std::nan("");
+    rows.push_back({QStringLiteral("Type-to-find: index of the %1 plants built from the table and "
+                                   "the readings, CPU (first build, on the first key, a row and "
+                                   "in all; later builds)")
+                            .arg(cost.rows),
+                    QStringLiteral("%1 µs a row, %2 µs; %3")
+                            .arg(number(perRow, 2), number(cost.firstBuildUs),
+                                 cost.buildUs.text(QStringLiteral(" µs"))),
+                    QString(), QString(), QStringLiteral("well under 1 ms a row: ≤ 100 µs"),
+                    meets(cost.buildUs.valid() && perRow <= 100)});
+    rows.push_back({QStringLiteral("Type-to-find: one search, CPU (median of %1 typical texts, "
+                                   "fastest to slowest)")
+                            .arg(cost.searchUs.count()),
+                    cost.searchUs.text(QStringLiteral(" µs"), 1, QStringLiteral("texts")),
+                    QString(), QString(), QStringLiteral("slowest ≤ 1 ms"),
+                    meets(cost.searchUs.valid() && cost.searchUs.max() <= 1000)});
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -710,6 +736,8 @@ int main(int argc, char *argv[])
         bench.hold();
     if (want("soak"))
         bench.soak();
+    if (want("search"))
+        bench.search();
 
     printTable(bench.rows);
     int missed = 0;

@@ -1,7 +1,9 @@
 // Finding a plant by what is typed, without a window: the pinyin beside the plant table (one
-// reading per plant, valid syllables only, as each name is read) and the matching rule.
+// reading per plant, valid syllables only, as each name is read), what a text finds and in which
+// order, and a search as it is typed, edited and repeated.
 
 #include "herbsearch.h"
+#include "herbsearchindex.h"
 
 #include <QSet>
 #include <QTest>
@@ -106,6 +108,20 @@ private slots:
         row("ludou", "绿豆");
         row("lüdou", "绿豆");
         row("bai", "白梨 白榆 百合 白茅 白英");
+        row("mentha", "薄荷"); // Latin names: genus, species or variety, any case
+        row("Artemisia argyi", "艾");
+        row("ARTEMISIA", "艾 茵陈蒿");
+        row("argyi", "艾");
+        row("ma-yuen", "薏苡");
+        row("唇形科", "半枝莲 薄荷 夏至草 益母草 紫苏"); // family, genus: list order
+        row("蒿属", "艾 茵陈蒿");
+        row("地上部分", "扁蓄 薄荷 马齿苋 石竹 小蓟 益母草"); // what is used
+        row("清肺止咳", "红景天 枇杷"); // the medicinal value
+        // name matches first, the shortest first: the name's start, an other name's start, a part
+        // of a name; then the rest in list order
+        row("紫", "紫苏 紫丁香 紫玉兰 紫花地丁 苦楝 毛泡桐 元胡");
+        row("蒿", "艾 益母草 茵陈蒿");
+        row("ma", "马蔺 麦冬 马齿苋 曼陀罗 猫眼草 毛泡桐 锦葵 薏苡 紫玉兰");
         row("板蓝根", "菘蓝");
         QTest::newRow("pasted with blanks around")
                 << QStringLiteral(" 板蓝根\n") << QStringList {"菘蓝"};
@@ -123,7 +139,60 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(QStringList, found);
-        QCOMPARE(names(findHerbs(typed)), found);
+        QCOMPARE(names(HerbSearchIndex::instance().find(typed)), found);
+    }
+
+    // A search typed piece by piece: "|" parts the pieces, "<" is Backspace, ">" Enter, "~" a
+    // pause in typing and "#" Escape; a piece of several characters comes whole.
+    void typing_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("tip"); // at the end
+        QTest::addColumn<bool>("settled");
+        const auto row = [](const char *keys, const char *tip, bool settled) {
+            QTest::newRow(keys) << QString::fromUtf8(keys) << QString::fromUtf8(tip) << settled;
+        };
+        row("b|o|h|e", "bohe → 薄荷", true);
+        row("b|h", "bh 1/2 → 薄荷", false); // the best of two, left for a pause
+        row("b|h|>", "bh 2/2 → 百合", true);
+        row("b|h|>|>", "bh 1/2 → 薄荷", true); // round again
+        row("b|h|b|h", "bh 2/2 → 百合", true); // typed again straight away
+        row("b|h|b", "bh 1/2 → 薄荷", false); // not yet
+        row("b|h|~|b|h", "bh 2/2 → 百合", true); // typed again after a pause
+        row("b|h|~|>", "bh 2/2 → 百合", true);
+        row("唇形科|>", "唇形科 2/5 → 薄荷", true);
+        row("止咳|止咳|止咳", "止咳 3/14 → 虎杖", true);
+        row("b|h|x", "bhx → 没有找到", false);
+        row("b|h|x|<", "bh 1/2 → 薄荷", false);
+        row("b|<", "", false);
+        row("x|q|~|>", "", false); // a search that found nothing is not stepped on
+        row("b|o|#|>", "", false);
+        row(" | ", "", false);
+        row("zi| |yu", "zi yu → 紫玉兰", true);
+    }
+    void typing()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, tip);
+        QFETCH(bool, settled);
+        HerbSearch search;
+        for (const QString &key : keys.split(u'|')) {
+            if (key == "<")
+                search.erase();
+            else if (key == ">")
+                search.stepOn();
+            else if (key == "~")
+                search.pause();
+            else if (key == "#")
+                search.clear();
+            else
+                search.type(key);
+        }
+        QCOMPARE(search.tip(), tip);
+        QCOMPARE(search.isSettled(), settled);
+        const int chosen = search.chosen();
+        QCOMPARE(chosen < 0 ? QString() : HerbCatalogue::displayNames().at(chosen),
+                 tip.section(QStringLiteral(" → "), 1).remove(QStringLiteral("没有找到")));
     }
 };
 

@@ -1,97 +1,93 @@
 #include "herbsearch.h"
 
-#include <QRegularExpression>
+#include "herbcatalogue.h"
+#include "herbsearchindex.h"
 
-#include <algorithm>
-#include <iterator>
-
-namespace {
-
-const char *const kPinyin[] = {
-#include "herbpinyin.inc"
-};
-
-// What matching compares: lower case, no blanks or apostrophes, v for ü.
-QString folded(const QString &text)
+bool HerbSearch::type(const QString &piece)
 {
-    QString result;
-    for (QChar c : text.toLower()) {
-        if (c == u'ü')
-            result += u'v';
-        else if (c != u' ' && c != u'\'' && c != u'’')
-            result += c;
+    if (m_text.isEmpty() && piece.trimmed().isEmpty())
+        return false;
+    const QString grown = m_text + m_repeat + piece;
+    const QString again = m_repeat + piece;
+    // Text that names nothing, but is the search typed once more, steps on when complete.
+    if (!m_found.isEmpty() && m_text.startsWith(again)
+        && HerbSearchIndex::instance().find(grown).isEmpty()) {
+        m_repeat = again;
+        return m_repeat != m_text || stepOn();
     }
-    return result;
+    find(grown);
+    if (!m_found.isEmpty() && m_text == m_lastText) { // the last search, typed anew
+        m_index = (m_lastIndex + 1) % m_found.size();
+        m_settled = true;
+    }
+    return true;
 }
 
-bool isLatin(const QString &folded)
+bool HerbSearch::erase()
 {
-    return !folded.isEmpty() && std::all_of(folded.begin(), folded.end(), [](QChar c) {
-        return c >= u'a' && c <= u'z';
-    });
-}
-
-QString initials(const QString &pinyin)
-{
-    QString result;
-    for (const QString &syllable : pinyin.split(u' ', Qt::SkipEmptyParts))
-        result += syllable.front();
-    return result;
-}
-
-} // namespace
-
-QString herbPinyin(HerbNumber n)
-{
-    static_assert(std::size(kPinyin) > 0);
-    if (!HerbCatalogue::entryAt(n) || n > HerbNumber(std::size(kPinyin)))
-        return {};
-    return QString::fromUtf8(kPinyin[n - 1]);
-}
-
-QStringList herbOtherNames(HerbNumber n)
-{
-    const HerbEntry *entry = HerbCatalogue::entryAt(n);
-    if (!entry)
-        return {};
-    static const QRegularExpression separators(QStringLiteral("[、，,；;/\\s]+"));
-    QStringList names = entry->value(HerbField::OtherNames).split(separators, Qt::SkipEmptyParts);
-    names.removeAll(QStringLiteral("无资料"));
-    return names;
-}
-
-bool herbMatches(HerbNumber n, const QString &typed)
-{
-    const HerbEntry *entry = HerbCatalogue::entryAt(n);
-    const QString text = typed.trimmed();
-    if (!entry || text.isEmpty())
-        return false;
-    if (entry->name().startsWith(text))
+    if (!m_repeat.isEmpty()) {
+        m_repeat.chop(1);
         return true;
-    const QStringList others = herbOtherNames(n);
-    if (std::any_of(others.begin(), others.end(),
-                    [&](const QString &name) { return name.startsWith(text); }))
-        return true;
-    const QString letters = folded(text);
-    if (!isLatin(letters))
+    }
+    if (m_text.isEmpty())
         return false;
-    const QString pinyin = herbPinyin(n);
-    const QString full = folded(pinyin);
-    QString fullWithU = full;
-    fullWithU.replace(u'v', u'u');
-    return full.startsWith(letters) || fullWithU.startsWith(letters)
-            || initials(pinyin).startsWith(letters);
+    m_text.chop(1);
+    if (m_text.trimmed().isEmpty())
+        m_text.clear();
+    find(m_text);
+    return true;
 }
 
-QList<int> findHerbs(const QString &typed)
+bool HerbSearch::stepOn()
 {
-    QList<int> positions;
-    for (HerbNumber n = 1; n <= HerbCatalogue::count(); ++n)
-        if (herbMatches(n, typed))
-            positions.append(n - 1);
-    std::stable_sort(positions.begin(), positions.end(), [](int a, int b) {
-        return folded(herbPinyin(HerbNumber(a + 1))).size()
-                < folded(herbPinyin(HerbNumber(b + 1))).size();
-    });
-    return positions;
+    if (m_text.isEmpty() && !m_lastText.isEmpty()) {
+        find(m_lastText);
+        m_index = m_lastIndex;
+    }
+    if (m_found.isEmpty())
+        return false;
+    m_repeat.clear();
+    m_index = (m_index + 1) % m_found.size();
+    m_settled = true;
+    return true;
+}
+
+void HerbSearch::pause()
+{
+    if (!m_text.isEmpty()) {
+        // A search that named nothing leaves nothing to step on from.
+        m_lastText = m_found.isEmpty() ? QString() : m_text;
+        m_lastIndex = m_index;
+    }
+    find(QString());
+}
+
+bool HerbSearch::clear()
+{
+    const bool any = !m_text.isEmpty() || !m_lastText.isEmpty();
+    find(QString());
+    m_lastText.clear();
+    return any;
+}
+
+QString HerbSearch::tip() const
+{
+    const QString text = m_text.trimmed();
+    if (text.isEmpty())
+        return {};
+    if (m_found.isEmpty())
+        return text + QStringLiteral(" → 没有找到");
+    const QString name = HerbCatalogue::entryAt(HerbNumber(chosen() + 1))->name();
+    if (m_found.size() == 1)
+        return QStringLiteral("%1 → %2").arg(text, name);
+    return QStringLiteral("%1 %2/%3 → %4").arg(text).arg(m_index + 1).arg(m_found.size()).arg(name);
+}
+
+void HerbSearch::find(const QString &text)
+{
+    m_text = text;
+    m_repeat.clear();
+    m_found = text.isEmpty() ? QList<int>() : HerbSearchIndex::instance().find(text);
+    m_index = 0;
+    m_settled = m_found.size() == 1;
 }

@@ -1,14 +1,18 @@
 #pragma once
 
-#include <QElapsedTimer>
+#include "herbsearch.h"
+
 #include <QListWidget>
 #include <QTimer>
 
-// The plant list (List1). Its own type-to-find also knows each plant's pinyin, in full or as
-// initials, and its other names, typed key by key, committed by an input method or pasted. A
-// plant is chosen as soon as what was typed names only it, otherwise the best match is chosen
-// when typing pauses, so one search makes one choice. With nothing chosen, the first Up, Down or
-// Space chooses the name under the focus (at start-up the first plant) instead of passing it.
+// The plant list (List1). Its own type-to-find knows each plant's names, pinyin, Latin name,
+// family, genus, parts used and medicinal value (see HerbSearchIndex), typed key by key at any
+// speed, committed by an input method or pasted. What was typed and what it found shows in a
+// tool tip beside the list, which goes when typing stops. A plant is chosen as soon as the text
+// names only it, otherwise the best match is chosen when typing pauses; Enter or the same text
+// again steps on to the next match, Backspace edits the text and Escape clears it. Each choice
+// moves the selection as a click would. With nothing chosen, the first Up, Down or Space
+// chooses the name under the focus (at start-up the first plant) instead of passing it.
 class PlantList : public QListWidget
 {
     Q_OBJECT
@@ -24,11 +28,15 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
-    void chooseBestMatch();
+    bool searchKey(QKeyEvent *event);
+    void searchChanged(bool chooseNow = false);
+    void chooseFound();
+    void showTip();
+    void hideTip();
     void endSearch();
 
-    QString m_typed; // what has been typed since the last pause
-    QString m_lastSearch; // the search that made the last choice, to step on when repeated
-    QElapsedTimer m_sinceLastKey;
-    QTimer m_pause;
+    HerbSearch m_search;
+    QTimer m_choicePause; // the best of several matches is chosen when typing pauses this long
+    QTimer m_typingPause; // after this, the next key starts a new search and the tip goes
+    QString m_tip; // the tip last shown
 };
