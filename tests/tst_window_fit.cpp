@@ -9,6 +9,7 @@
 #include "pathtext.h"
 #include "screenfit.h"
 
+#include <QDebug>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
@@ -95,18 +96,10 @@ bool fitsIn(const QRect &frame, const QSize &available)
 
 QString describe(const Form1 &form)
 {
-    const QRect available = form.screen()->availableGeometry();
-    return QStringLiteral(
-                   "frame %1x%2 at (%3,%4), %5 device pixels a pixel, work area %6x%7 at (%8,%9)")
-            .arg(form.frameGeometry().width())
-            .arg(form.frameGeometry().height())
-            .arg(form.frameGeometry().x())
-            .arg(form.frameGeometry().y())
-            .arg(form.devicePixelRatioF())
-            .arg(available.width())
-            .arg(available.height())
-            .arg(available.x())
-            .arg(available.y());
+    QString text;
+    QDebug(&text) << "frame" << form.frameGeometry() << "at" << form.devicePixelRatioF()
+                  << "device pixels a pixel, work area" << form.screen()->availableGeometry();
+    return text;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The window as it opens: the plant list with nothing chosen, the caption words, the empty photo
-// box and the focus; controls in their places and colours; the Tab key's path; Chinese drawn
-// from real Chinese faces. Runs offscreen and again on an X display (Xvfb).
+// box and the focus; controls in their places; the Tab key's path; Chinese drawn from real
+// Chinese faces. (Colours are measured on the drawn window in tst_window_colours.cpp.) Runs
+// offscreen and again on an X display (Xvfb).
 
 #include "form1.h"
 
@@ -107,43 +108,6 @@ private slots:
             for (const QWidget *other : inFrame)
                 QVERIFY2(one == other || !one->geometry().intersects(other->geometry()),
                          qPrintable(one->objectName() + QLatin1Char(' ') + other->objectName()));
-    }
-
-    // Boxes and lists colour their text and ground with Text/Base, the rest with
-    // WindowText/Window, the button with ButtonText/Button.
-    void colours_data()
-    {
-        QTest::addColumn<QColor>("text"); // invalid: the platform's colour
-        QTest::addColumn<QColor>("back");
-        const QColor white(Qt::white);
-        const QColor menuBar = QApplication::palette("QMenuBar").color(QPalette::Window);
-        QTest::newRow("Form1") << QColor(128, 255, 128) << kDarkGreen;
-        QTest::newRow("Frame1") << white << kDarkGreen;
-        QTest::newRow("List1") << white << kDarkGreen;
-        QTest::newRow("Picture1") << QColor() << kDarkGreen;
-        for (int k = 1; k <= 9; ++k)
-            QTest::addRow("Text%d", k) << menuBar << kDarkGreen;
-        QTest::newRow("Command2") << QColor() << QColor(128, 128, 255);
-    }
-    void colours()
-    {
-        QFETCH(QColor, text);
-        QFETCH(QColor, back);
-        const QString name = QString::fromLatin1(QTest::currentDataTag());
-        QWidget *control = name == "Form1" ? &m_form : m_form.findChild<QWidget *>(name);
-        QVERIFY(control);
-        const bool field = control->inherits("QLineEdit") || control->inherits("QListWidget");
-        const bool button = control->inherits("QPushButton");
-        const QPalette palette = control->palette();
-        if (text.isValid())
-            QCOMPARE(palette.color(field ? QPalette::Text : QPalette::WindowText), text);
-        QCOMPARE(palette.color(field            ? QPalette::Base
-                                       : button ? QPalette::Button
-                                                : QPalette::Window),
-                 back);
-        if (button)
-            QCOMPARE(palette.color(QPalette::ButtonText),
-                     QApplication::palette().color(QPalette::ButtonText));
     }
 
     void tabOrder()
