@@ -2,27 +2,46 @@
 # Shared set-up for ./run.sh and ./test.sh: installs the Debian packages that are missing
 # (apt-get update first, only when something is missing), then configures and builds into
 # the build folder given as $1 (default: build). Extra arguments go to cmake's configure step.
+#   scripts/setup.sh [--program] [BUILD_DIR [CMAKE_OPTION...]]
+# --program: only what running the program needs (its packages; the program, its photos and
+# music, and the drive library ./run.sh --screenshot uses), no tests and no benchmark.
 set -euo pipefail
 
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+program_only=false
+if [ "${1:-}" = "--program" ]; then
+    program_only=true
+    shift
+fi
 build_dir=${1:-build}
 shift || true
 
+# What building and running the program needs.
 packages=(
     # toolchain and Qt
-    cmake g++ make ccache pkg-config git qt6-base-dev libgl-dev qt6-multimedia-dev
-    # the music decoder, the encoder for the sample music, and a sound server the music tests
-    # play into (a private one with a silent sink)
-    libmpg123-dev lame pulseaudio pulseaudio-utils
+    cmake g++ make ccache pkg-config qt6-base-dev libgl-dev qt6-multimedia-dev
+    # the music decoder and the encoder for the sample music, the photo decoder
+    libmpg123-dev lame libjpeg-dev
     # fonts: a Song-style CJK face and a sans face with CJK coverage
     fonts-noto-cjk fonts-dejavu-core fontconfig libfontconfig-dev
-    # a display for tests and screenshots, and the browser starter
-    xvfb xauth xdg-utils libxcb1-dev
-    # benchmark floor (djpeg) and desktop metadata checks
-    libjpeg-turbo-progs libjpeg-dev desktop-file-utils appstream dpkg-dev file
-    # the benchmark's private sound server (a null sink) and its recorder
-    pulseaudio pulseaudio-utils
+    # the display check, and the browser starter
+    libxcb1-dev xdg-utils
 )
+targets=()
+if $program_only; then
+    targets=(--target quillora quillora-photos quillora-music quillora-drive)
+else
+    packages+=(
+        # a sound server the music tests play into (a private one with a silent sink), and the
+        # benchmark's recorder
+        pulseaudio pulseaudio-utils
+        # virtual screens for the window tests and screenshots, with the desktop's font
+        # resolution (xrdb) and a window manager that frames windows and keeps a panel's room
+        xvfb xauth x11-xserver-utils openbox
+        # benchmark floor (djpeg), desktop metadata checks, the package
+        libjpeg-turbo-progs desktop-file-utils appstream dpkg-dev file git
+    )
+fi
 
 "$top/scripts/install-missing.sh" "${packages[@]}"
 
@@ -36,4 +55,4 @@ if [ ! -f "$build_dir/CMakeCache.txt" ]; then
 elif [ $# -gt 0 ]; then
     cmake -S . -B "$build_dir" "$@" >/dev/null
 fi
-cmake --build "$build_dir" --parallel "$(nproc)"
+cmake --build "$build_dir" --parallel "$(nproc)" "${targets[@]}"

@@ -1,12 +1,9 @@
 #include "displaycheck.h"
 #include "fontwarmup.h"
 #include "form1.h"
-#include "screenscale.h"
+#include "screenfit.h"
 
 #include <QApplication>
-#include <QFileInfo>
-#include <QListWidget>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -15,23 +12,6 @@ namespace {
 void sayError(const QString &line)
 {
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
-}
-
-// Chooses 薄荷 as a click would, lets the window paint, and saves the window as PNG.
-void saveScreenshotLater(Form1 &form, const QString &file)
-{
-    QTimer::singleShot(300, &form, [&form, file] {
-        if (auto *list = form.findChild<QListWidget *>(QStringLiteral("List1")))
-            list->setCurrentRow(10);
-        QTimer::singleShot(500, &form, [&form, file] {
-            if (form.grab().save(file, "PNG")) {
-                QCoreApplication::exit(0);
-                return;
-            }
-            sayError(QStringLiteral("截图无法保存：%1").arg(file));
-            QCoreApplication::exit(1);
-        });
-    });
 }
 
 } // namespace
@@ -43,24 +23,21 @@ int main(int argc, char *argv[])
         sayError(problem);
         return 1;
     }
-    chooseCrispScaling(); // changes the environment: before the warm-up thread reads it
     const std::jthread fontWarmUp = warmUpFontConfiguration();
     QApplication app(argc, argv);
     releaseDisplayCheck();
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillora.Quillora"));
 
-    const QStringList arguments = QApplication::arguments().mid(1);
-    QString screenshot;
-    if (arguments.size() == 2 && arguments.first() == QLatin1String("--screenshot")) {
-        screenshot = QFileInfo(arguments.last()).absoluteFilePath();
-    } else if (!arguments.isEmpty()) {
-        sayError(QStringLiteral("用法：quillora [--screenshot 文件.png]"));
+    // The book takes no command line of its own; Qt has taken its options out by now.
+    if (const QStringList arguments = QApplication::arguments().mid(1); !arguments.isEmpty()) {
+        sayError(QStringLiteral("用法：quillora（不接受参数：%1）").arg(arguments.join(u' ')));
         return 2;
     }
 
     Form1 form;
+    ScreenFit fit(&form);
+    form.setZoom(fit.zoom());
+    QObject::connect(&fit, &ScreenFit::zoomChanged, &form, &Form1::setZoom);
     form.show();
-    if (!screenshot.isEmpty())
-        saveScreenshotLater(form, screenshot);
     return app.exec();
 }

@@ -71,7 +71,9 @@ qint64 startCommand(const QStringList &command)
     return process.dwProcessId;
 #else
     // posix_spawnp reports a program that cannot be executed as an error. The browser gets a
-    // session of its own, so closing the window's terminal or the window does not end it.
+    // session of its own, so closing the window's terminal or the window does not end it; its
+    // output goes to the null device too, never into the book's, and its environment is the
+    // book's as it was started (nothing in the book changes it).
     std::vector<QByteArray> words;
     for (const QString &word : command)
         words.push_back(word.toLocal8Bit());
@@ -83,6 +85,8 @@ qint64 startCommand(const QStringList &command)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t none;

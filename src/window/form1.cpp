@@ -3,6 +3,7 @@
 #include "appicon.h"
 #include "authorpage.h"
 #include "bannerline.h"
+#include "firstframe.h"
 #include "fontmap.h"
 #include "herbdisplay.h"
 #include "musicplayer.h"
@@ -37,12 +38,15 @@ const QColor kLightGreen(128, 255, 128);
 const QColor kWhite(255, 255, 255);
 const QColor kLightBlue(128, 128, 255);
 
-// A place given in twips, 15 of which make one logical pixel.
-QRect twips(int left, int top, int width, int height)
+// Twips are 1/1440 inch: 15 make one device-independent pixel, which the desktop's scale turns
+// into device pixels. At a smaller share of the full size, each edge is rounded on its own, so
+// that controls that meet still meet.
+QRect pixelsAt(qreal zoom, const QRect &twips)
 {
-    constexpr int kTwipsPerPixel = 15;
-    return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-                 height / kTwipsPerPixel);
+    const auto pixels = [zoom](int twips) { return qRound(twips * zoom / 15); };
+    return QRect(QPoint(pixels(twips.left()), pixels(twips.top())),
+                 QPoint(pixels(twips.left() + twips.width()) - 1,
+                        pixels(twips.top() + twips.height()) - 1));
 }
 
 // The nine fact boxes share their left edge inside the frame.
@@ -118,14 +122,15 @@ Form1::Form1(std::function<std::filesystem::path()> applicationFolder, QWidget *
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quillora 2.0"));
-    setFixedSize(twips(0, 0, 13470, 9255).size());
     setFont(songFont(12, true));
+    place(this, QRect(0, 0, 13470, 9255));
     setColours(this, {{QPalette::Window, kDarkGreen}, {QPalette::WindowText, kLightGreen}});
     setAutoFillBackground(true);
 
     createControls();
     applyDesktopColours();
     connectHandlers();
+    connect(new FirstFrame(this), &FirstFrame::shown, this, &Form1::firstFrameShown);
     Form_Load();
     m_list->setFocus();
     m_timer->start();
@@ -137,14 +142,45 @@ Form1::~Form1()
     delete m_player;
 }
 
+void Form1::place(QWidget *control, const QRect &twips)
+{
+    const qreal points = control->testAttribute(Qt::WA_SetFont) ? control->font().pointSizeF() : 0;
+    m_placements.push_back({control, twips, points});
+    applyPlacement(m_placements.back());
+}
+
+void Form1::applyPlacement(const Placement &placement)
+{
+    const QRect pixels = pixelsAt(m_zoom, placement.twips);
+    if (placement.control == this)
+        setFixedSize(pixels.size());
+    else
+        placement.control->setGeometry(pixels);
+    if (placement.points > 0
+        && placement.control->font().pointSizeF() != placement.points * m_zoom) {
+        QFont font = placement.control->font();
+        font.setPointSizeF(placement.points * m_zoom);
+        placement.control->setFont(font);
+    }
+}
+
+void Form1::setZoom(qreal zoom)
+{
+    if (zoom == m_zoom)
+        return;
+    m_zoom = zoom;
+    for (const Placement &placement : m_placements)
+        applyPlacement(placement);
+}
+
 void Form1::createControls()
 {
     // Each control gets its font before its text: text laid out in an inherited font would load
     // typefaces that nothing shows, on the way to the first frame.
     m_frame = new QGroupBox(this);
     m_frame->setObjectName(QStringLiteral("Frame1"));
-    m_frame->setGeometry(twips(0, 0, 13455, 8535));
     m_frame->setFont(tahomaFont(12, true));
+    place(m_frame, QRect(0, 0, 13455, 8535));
     m_frame->setTitle(QStringLiteral("Quillora"));
     setColours(m_frame,
                {{QPalette::Window, kDarkGreen},
@@ -155,8 +191,8 @@ void Form1::createControls()
 
     m_list = new PlantList(m_frame);
     m_list->setObjectName(QStringLiteral("List1"));
-    m_list->setGeometry(twips(120, 360, 1815, 8040));
     m_list->setFont(tahomaFont(12));
+    place(m_list, QRect(120, 360, 1815, 8040));
     setColours(m_list, {{QPalette::Base, kDarkGreen}, {QPalette::Text, kWhite}});
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSortingEnabled(false);
@@ -169,18 +205,18 @@ void Form1::createControls()
 
     m_picture = new PhotoBox(m_frame);
     m_picture->setObjectName(QStringLiteral("Picture1"));
-    m_picture->setGeometry(twips(6480, 480, 6495, 5295));
     m_picture->setFont(songFont(12));
+    place(m_picture, QRect(6480, 480, 6495, 5295));
     setColours(m_picture, {{QPalette::Window, kDarkGreen}, {QPalette::WindowText, kLightGreen}});
     m_picture->setFocusPolicy(Qt::NoFocus);
 
     for (HerbField field : kHerbFields) {
         const int index = herbFieldIndex(field);
-        const FactBoxPlace &place = kFactBoxPlaces[index];
+        const FactBoxPlace &fact = kFactBoxPlaces[index];
         auto *box = new QLineEdit(m_frame);
         box->setObjectName(herbFieldTextBox(field));
-        box->setGeometry(twips(kFactBoxLeft, place.top, place.width, place.height));
-        box->setFont(songFont(place.pointSize));
+        box->setFont(songFont(fact.pointSize));
+        place(box, QRect(kFactBoxLeft, fact.top, fact.width, fact.height));
         box->setText(herbFieldPlaceholder(field));
         box->setReadOnly(true); // the book's text: selectable and copyable, not editable
         setColours(box, {{QPalette::Base, kDarkGreen}});
@@ -196,12 +232,12 @@ void Form1::createControls()
     m_player->setOutputHeld(true);
     m_playerBar = new PlayerControls(this);
     m_playerBar->setObjectName(QStringLiteral("WindowsMediaPlayer1"));
-    m_playerBar->setGeometry(twips(0, 8520, 12495, 735));
+    place(m_playerBar, QRect(0, 8520, 12495, 735));
 
     m_command2 = new QPushButton(QStringLiteral("作者博客"), this);
     m_command2->setObjectName(QStringLiteral("Command2"));
-    m_command2->setGeometry(twips(12480, 8520, 975, 735));
     m_command2->setFont(songFont(9.75));
+    place(m_command2, QRect(12480, 8520, 975, 735));
     setColours(m_command2, {{QPalette::Button, kLightBlue}});
     // A graphical button: its face is its own light blue, with the 3D edge. Windows' own style
     // draws the face as the desktop theme has it and Fusion pales it with a gradient; the classic
@@ -344,18 +380,6 @@ void Form1::Timer1_Timer()
 // first frame does not wait for the window's font, which nothing else shows.
 void Form1::paintEvent(QPaintEvent *event)
 {
-    if (!m_firstFramePainted) {
-        // What the first frame does not show comes once it is on screen: the icon the window's
-        // frame and task bar show (drawn at seven sizes), and the sound output.
-        m_firstFramePainted = true;
-        QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    setWindowIcon(quilloraIcon());
-                    m_player->setOutputHeld(false);
-                },
-                Qt::QueuedConnection);
-    }
     QPainter painter(this);
     painter.fillRect(event->rect(), kDarkGreen);
     if (m_bannerLine.isEmpty())
@@ -363,6 +387,14 @@ void Form1::paintEvent(QPaintEvent *event)
     painter.setFont(font());
     painter.setPen(kLightGreen);
     printBanner(painter, m_bannerLine);
+}
+
+// What the first frame does not show comes once it is on screen: the icon the window's frame and
+// task bar show (drawn at seven sizes), and the sound output.
+void Form1::firstFrameShown()
+{
+    setWindowIcon(quilloraIcon());
+    m_player->setOutputHeld(false);
 }
 
 // Starts the browser on the author's page and returns at once.

@@ -9,6 +9,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 class MusicPlayer;
 class PlayerControls;
@@ -38,6 +39,11 @@ public:
     // The clock the banner reads once per tick; the local time unless replaced.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
+public slots:
+    // Draws the window at this share of its full size, text and layout together (1: as
+    // designed at the desktop's scale); a smaller share keeps it on a small screen.
+    void setZoom(qreal zoom);
+
 protected:
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -48,8 +54,19 @@ private slots:
     void Timer1_Timer();
     void Command2_Click();
     void WindowsMediaPlayer1_StatusChange();
+    void firstFrameShown();
 
 private:
+    // A control's place in twips and its own font's size in points (0: an inherited font).
+    struct Placement
+    {
+        QWidget *control;
+        QRect twips;
+        qreal points;
+    };
+
+    void place(QWidget *control, const QRect &twips);
+    void applyPlacement(const Placement &placement);
     void createControls();
     void applyDesktopColours();
     void connectHandlers();
@@ -70,7 +87,8 @@ private:
 
     std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
     QString m_bannerLine; // empty until the first tick
-    bool m_firstFramePainted = false;
+    std::vector<Placement> m_placements;
+    qreal m_zoom = 1;
 
     // Tells a click on the already chosen name from a click that changed the choice.
     int m_selectionChanges = 0;

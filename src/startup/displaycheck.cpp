@@ -8,15 +8,6 @@
 
 namespace {
 
-// The platform asked for with -platform or QT_QPA_PLATFORM; empty when none was.
-QString chosenPlatform(int argc, char *argv[])
-{
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
-            return QString::fromLocal8Bit(argv[i + 1]);
-    return qEnvironmentVariable("QT_QPA_PLATFORM");
-}
-
 #ifdef QUILLORA_HAVE_XCB
 // The connection that asked, held until Qt has its own: an X server with no client left resets
 // itself (Xvfb does, and so does a bare X server), which would hold up Qt's connection by ~20 ms.
@@ -42,6 +33,14 @@ QString noDisplay(const QString &why)
 }
 
 } // namespace
+
+QString chosenPlatform(int argc, char *argv[])
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return QString::fromLocal8Bit(argv[i + 1]);
+    return qEnvironmentVariable("QT_QPA_PLATFORM");
+}
 
 void releaseDisplayCheck()
 {
