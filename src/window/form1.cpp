@@ -165,7 +165,6 @@ void Form1::createControls()
         auto *item = new QListWidgetItem(name, m_list);
         item->setData(Qt::UserRole, 0);
     }
-    m_list->viewport()->installEventFilter(this);
 
     m_picture = new PhotoBox(m_frame);
     m_picture->setObjectName(QStringLiteral("Picture1"));
@@ -249,16 +248,7 @@ void Form1::changeEvent(QEvent *event)
 
 void Form1::connectHandlers()
 {
-    // A choice moved by mouse or keys changes the selection; a click on the name already chosen
-    // does not, so the click itself counts when its press changed nothing.
-    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        ++m_selectionChanges;
-        List1_Click();
-    });
-    connect(m_list, &QAbstractItemView::clicked, this, [this] {
-        if (m_selectionChanges == m_selectionChangesAtPress)
-            List1_Click();
-    });
+    connect(m_list, &PlantList::plantChosen, this, &Form1::List1_Click);
     connect(m_timer, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(m_command2, &QPushButton::clicked, this, &Form1::Command2_Click);
 
@@ -280,15 +270,6 @@ void Form1::connectHandlers()
         m_playerBar->setPlayState(m_player->playState());
         WindowsMediaPlayer1_StatusChange();
     });
-}
-
-bool Form1::eventFilter(QObject *watched, QEvent *event)
-{
-    // The list's viewport: note the count at each press. (The release that ends a double click
-    // brings no second click.)
-    if (watched->parent() == m_list && event->type() == QEvent::MouseButtonPress)
-        m_selectionChangesAtPress = m_selectionChanges;
-    return QWidget::eventFilter(watched, event);
 }
 
 HerbNumber Form1::selectedPosition() const

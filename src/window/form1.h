@@ -13,9 +13,9 @@
 class MusicPlayer;
 class PlayerControls;
 class PhotoBox;
+class PlantList;
 class QGroupBox;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QTimer;
 
@@ -40,7 +40,6 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private slots:
@@ -60,7 +59,7 @@ private:
     HerbNumber m_herbNumber = 0;
 
     QGroupBox *m_frame = nullptr;
-    QListWidget *m_list = nullptr;
+    PlantList *m_list = nullptr;
     PhotoBox *m_picture = nullptr;
     std::array<QLineEdit *, kHerbFieldCount> m_texts {};
     QPushButton *m_command2 = nullptr;
@@ -71,8 +70,4 @@ private:
     std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
     QString m_bannerLine; // empty until the first tick
     bool m_firstFramePainted = false;
-
-    // Tells a click on the already chosen name from a click that changed the choice.
-    int m_selectionChanges = 0;
-    int m_selectionChangesAtPress = -1;
 };

@@ -12,6 +12,18 @@ PlantList::PlantList(QWidget *parent)
     setAttribute(Qt::WA_InputMethodEnabled); // names typed with an input method arrive whole
     m_pause.setSingleShot(true);
     connect(&m_pause, &QTimer::timeout, this, &PlantList::chooseBestMatch);
+
+    // A choice moved by mouse, keys or search changes the selection; a click on the name already
+    // chosen does not, so the click itself counts when its press changed nothing. (The release
+    // that ends a double click brings no second click.)
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        ++m_selectionChanges;
+        emit plantChosen();
+    });
+    connect(this, &QAbstractItemView::clicked, this, [this] {
+        if (m_selectionChanges == m_selectionChangesAtPress)
+            emit plantChosen();
+    });
 }
 
 // Called for each typed character and each text an input method commits.
@@ -99,6 +111,7 @@ void PlantList::keyPressEvent(QKeyEvent *event)
 void PlantList::mousePressEvent(QMouseEvent *event)
 {
     endSearch();
+    m_selectionChangesAtPress = m_selectionChanges;
     QListWidget::mousePressEvent(event);
 }
 

@@ -9,6 +9,8 @@
 // plant is chosen as soon as what was typed names only it, otherwise the best match is chosen
 // when typing pauses, so one search makes one choice. With nothing chosen, the first Up, Down or
 // Space chooses the name under the focus (at start-up the first plant) instead of passing it.
+// Every choice is announced once by plantChosen(): a change of the selection by mouse, keys or
+// search, and a click on the name already chosen.
 class PlantList : public QListWidget
 {
     Q_OBJECT
@@ -17,6 +19,9 @@ public:
     explicit PlantList(QWidget *parent = nullptr);
 
     void keyboardSearch(const QString &search) override;
+
+signals:
+    void plantChosen();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -31,4 +36,8 @@ private:
     QString m_lastSearch; // the search that made the last choice, to step on when repeated
     QElapsedTimer m_sinceLastKey;
     QTimer m_pause;
+
+    // Tells a click on the already chosen name from a click that changed the choice.
+    int m_selectionChanges = 0;
+    int m_selectionChangesAtPress = -1;
 };
