@@ -1,6 +1,7 @@
 #include "displaycheck.h"
 #include "fontwarmup.h"
 #include "form1.h"
+#include "qttranslations.h"
 #include "screenscale.h"
 
 #include <QApplication>
@@ -47,6 +48,7 @@ int main(int argc, char *argv[])
     const std::jthread fontWarmUp = warmUpFontConfiguration();
     QApplication app(argc, argv);
     releaseDisplayCheck();
+    installQtTranslations();
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillora.Quillora"));
 
     const QStringList arguments = QApplication::arguments().mid(1);
