@@ -20,6 +20,9 @@ packages=(
     xvfb xauth xdg-utils libxcb1-dev
     # benchmark floor (djpeg) and desktop metadata checks
     libjpeg-turbo-progs libjpeg-dev desktop-file-utils appstream dpkg-dev file
+    # Qt's own translations (the program loads them), and what a screen reader sees: the
+    # accessibility bus and its reader, on a session bus of the test's own
+    qt6-translations-l10n at-spi2-core python3-pyatspi dbus-daemon
     # the benchmark's private sound server (a null sink) and its recorder
     pulseaudio pulseaudio-utils
 )

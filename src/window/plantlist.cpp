@@ -101,7 +101,11 @@ void PlantList::keyPressEvent(QKeyEvent *event)
             && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down
                 || event->key() == Qt::Key_Space);
     if (firstMove && !selectionModel()->hasSelection() && count() > 0) {
-        setCurrentIndex(currentIndex().isValid() ? currentIndex() : model()->index(0, 0));
+        const QModelIndex first = currentIndex().isValid() ? currentIndex() : model()->index(0, 0);
+        // The focus moves onto the name it rests on, so that screen readers are told of this
+        // choice as of every later one.
+        selectionModel()->clearCurrentIndex();
+        setCurrentIndex(first);
         event->accept();
         return;
     }
