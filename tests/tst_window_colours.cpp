@@ -136,6 +136,8 @@ private slots:
                       facts);
         auto *button = form.findChild<QPushButton *>(QStringLiteral("Command2"));
         checkText(button, QColor(), QColor());
+        for (const char *times : {"elapsedLabel", "totalLabel"}) // the player's
+            checkText(form.findChild<QWidget *>(QLatin1String(times)), kDarkGreen, QColor());
         // The button's face is light blue, whichever style draws buttons on this desktop.
         const QColor face = ground(
                 window, QRect(button->mapTo(&form, QPoint(4, 4)), button->size() - QSize(8, 8)));

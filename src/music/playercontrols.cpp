@@ -108,6 +108,7 @@ QString barStyleSheet(const QPalette &palette)
                    "QToolButton:pressed, QToolButton:checked { background: %6;"
                    " background-clip: content; border-color: %5; }"
                    "QToolButton:focus, QSlider:focus { border-color: %7; }"
+                   "QLabel { color: %6; }"
                    "QSlider { border: 2px solid transparent; border-radius: 4px; }"
                    "QSlider::groove:horizontal { height: 6px; background: %8;"
                    " border: 1px solid %2; border-radius: 3px; }"
