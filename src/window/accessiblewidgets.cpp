@@ -6,6 +6,7 @@
 
 namespace {
 
+// A read-only text box: its text can be read, selected and searched, not edited.
 class ReadOnlyText : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
@@ -99,6 +100,7 @@ private:
     QLineEdit *box() const { return static_cast<QLineEdit *>(widget()); }
 };
 
+// A tool button as a push button, pressed in while checked.
 class ToolButton : public QAccessibleWidget
 {
 public:

@@ -19,8 +19,8 @@ void drawMark(QPainter *painter, const QRect &area, const QColor &ground)
 {
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, false);
-    painter->setPen(QPen(readableColour(kFocusMark, ground, Qt::black), kMarkWidth, Qt::SolidLine,
-                         Qt::SquareCap, Qt::MiterJoin));
+    painter->setPen(QPen(readableColour(kFocusMark, ground, kFocusMarkOnLight), kMarkWidth,
+                         Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     painter->setBrush(Qt::NoBrush);
     const qreal inset = kMarkWidth / 2.0;
     painter->drawRect(QRectF(area).adjusted(inset, inset, -inset, -inset));
@@ -45,7 +45,7 @@ void FocusMarkStyle::drawPrimitive(PrimitiveElement element, const QStyleOption 
         drawMark(painter, option->rect, option->palette.color(QPalette::Window));
 }
 
-// A list's frame.
+// The frame of a list.
 void FocusMarkStyle::drawControl(ControlElement element, const QStyleOption *option,
                                  QPainter *painter, const QWidget *widget) const
 {
