@@ -24,8 +24,8 @@ packages=(
     libmpg123-dev lame libjpeg-dev
     # fonts: a Song-style CJK face and a sans face with CJK coverage
     fonts-noto-cjk fonts-dejavu-core fontconfig libfontconfig-dev
-    # the display check, and the browser starter
-    libxcb1-dev xdg-utils
+    # the display check, the browser starter, and Qt's own translations (the program loads them)
+    libxcb1-dev xdg-utils qt6-translations-l10n
 )
 targets=()
 if $program_only; then
@@ -38,6 +38,9 @@ else
         # virtual screens for the window tests and screenshots, with the desktop's font
         # resolution (xrdb) and a window manager that frames windows and keeps a panel's room
         xvfb xauth x11-xserver-utils openbox
+        # what a screen reader sees: the accessibility bus and its reader, on a session bus of
+        # the test's own
+        at-spi2-core python3-pyatspi dbus-daemon
         # benchmark floor (djpeg), desktop metadata checks, the package
         libjpeg-turbo-progs desktop-file-utils appstream dpkg-dev file git
     )

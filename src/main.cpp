@@ -1,6 +1,7 @@
 #include "displaycheck.h"
 #include "fontwarmup.h"
 #include "form1.h"
+#include "qttranslations.h"
 #include "screenfit.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@ int main(int argc, char *argv[])
     const std::jthread fontWarmUp = warmUpFontConfiguration();
     QApplication app(argc, argv);
     releaseDisplayCheck();
+    installQtTranslations();
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillora.Quillora"));
 
     // The book takes no command line of its own; Qt has taken its options out by now.

@@ -1,9 +1,11 @@
 // The window's colours under light and dark desktop themes, measured on the rendered window: the
-// fact text, the author button's caption and the list's scroll-bar arrows stay readable.
+// fact text, the author button's caption, the chosen plant name and the list's scroll-bar arrows
+// stay readable, and every control shows the keyboard focus clearly.
 
 #include "form1.h"
 #include "readablecolour.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -39,6 +41,16 @@ QColor standOut(const QImage &image, const QRect &area, const QColor &background
             if (contrastRatio(image.pixelColor(x, y), background) > contrastRatio(best, background))
                 best = image.pixelColor(x, y);
     return best;
+}
+
+// How many pixels of `after` stand out from those of `before` at 3 : 1 or more.
+int standingOut(const QImage &before, const QImage &after)
+{
+    int count = 0;
+    for (int y = 0; y < before.height(); ++y)
+        for (int x = 0; x < before.width(); ++x)
+            count += contrastRatio(before.pixelColor(x, y), after.pixelColor(x, y)) >= 3;
+    return count;
 }
 
 QPalette darkTheme()
@@ -124,6 +136,8 @@ private slots:
                       facts);
         auto *button = form.findChild<QPushButton *>(QStringLiteral("Command2"));
         checkText(button, QColor(), QColor());
+        for (const char *times : {"elapsedLabel", "totalLabel"}) // the player's
+            checkText(form.findChild<QWidget *>(QLatin1String(times)), kDarkGreen, QColor());
         // The button's face is light blue, whichever style draws buttons on this desktop.
         const QColor face = ground(
                 window, QRect(button->mapTo(&form, QPoint(4, 4)), button->size() - QSize(8, 8)));
@@ -132,6 +146,15 @@ private slots:
                  qPrintable(face.name()));
         if (QTest::currentTestFailed())
             return;
+
+        // The chosen name: readable, on a ground that stands out from the list's.
+        const QRect row = list->visualItemRect(list->item(0));
+        const QRect rowArea(list->viewport()->mapTo(&form, row.topLeft()) + QPoint(1, 1),
+                            row.size() - QSize(2, 2));
+        const QColor chosen = ground(window, rowArea);
+        QVERIFY2(contrastRatio(chosen, kDarkGreen) >= 3, qPrintable(chosen.name()));
+        const double rowContrast = contrastRatio(standOut(window, rowArea, chosen), chosen);
+        QVERIFY2(rowContrast >= kReadableContrast, qPrintable(QString::number(rowContrast)));
 
         // The arrows of the list's scroll bar, inside their buttons (graphics: 3:1).
         QScrollBar *bar = list->verticalScrollBar();
@@ -154,6 +177,63 @@ private slots:
             const double contrast = contrastRatio(standOut(barImage, inside, back), back);
             QVERIFY2(contrast >= 3, qPrintable(QString::number(contrast)));
         }
+    }
+
+    // Each stop of the Tab key, once reached, stands out from itself without the focus over at
+    // least twice its width and height (a line around it); a player button pressed in as well,
+    // and it looks other than a button that only has the focus.
+    void focusMarks_data()
+    {
+        QTest::addColumn<QPalette>("theme");
+        QTest::newRow("light") << QApplication::palette();
+        QTest::newRow("dark") << darkTheme();
+    }
+    void focusMarks()
+    {
+        QFETCH(QPalette, theme);
+        const QPalette before = QApplication::palette();
+        auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+        QApplication::setPalette(theme);
+        Form1 form([] { return std::filesystem::path(); });
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto *list = form.findChild<QListWidget *>(QStringLiteral("List1"));
+        list->setCurrentRow(0);
+
+        QList<QWidget *> stops {list};
+        for (QTest::keyClick(list, Qt::Key_Tab); QApplication::focusWidget() != list;
+             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
+            stops << QApplication::focusWidget();
+        QVERIFY(stops.size() >= 11); // the list, nine fact boxes, the button, the player's
+        // A control as the window shows it, over its parents' ground.
+        const auto seen = [&form](QWidget *control) {
+            return form.grab(QRect(control->mapTo(&form, QPoint()), control->size())).toImage();
+        };
+        const auto marked = [](QWidget *control, const QImage &without, const QImage &with) {
+            const int count = standingOut(without, with);
+            QVERIFY2(count >= 2 * (control->width() + control->height()),
+                     qPrintable(QStringLiteral("%1: %2").arg(control->objectName()).arg(count)));
+        };
+        list->clearFocus();
+        QList<QImage> unfocused;
+        for (QWidget *stop : std::as_const(stops))
+            unfocused << seen(stop);
+        for (qsizetype i = 0; i < stops.size(); ++i) {
+            QTest::keyClick(i == 0 ? static_cast<QWidget *>(&form) : stops[i - 1], Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), stops[i]);
+            marked(stops[i], unfocused[i], seen(stops[i]));
+        }
+
+        auto *play = form.findChild<QAbstractButton *>(QStringLiteral("playButton"));
+        play->setFocus(Qt::TabFocusReason);
+        const QImage focused = seen(play);
+        play->setChecked(true);
+        play->clearFocus();
+        const QImage pressed = seen(play);
+        marked(play, focused, pressed);
+        play->setFocus(Qt::TabFocusReason);
+        marked(play, pressed, seen(play));
     }
 };
 

@@ -1,10 +1,11 @@
 // The keyboard in the real window. The plant list: the first Up, Down or Space chooses the first
 // plant; its type-to-find, typed key by key at any speed, committed by an input method or pasted,
 // shows in a tool tip what was typed and what it found, and makes one choice per plant found.
-// The fact boxes: the book's text can be selected and copied but not changed.
+// The fact boxes: the book's text can be selected and copied but not changed, with a context menu in Chinese.
 
 #include "form1.h"
 #include "photobox.h"
+#include "qttranslations.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
@@ -204,6 +206,23 @@ private slots:
         QTest::keySequence(text, QKeySequence::SelectAll);
         QTest::keySequence(text, QKeySequence::Copy);
         QCOMPARE(QApplication::clipboard()->text(), shown);
+    }
+
+    // Qt's own words in the reader's language, here Chinese.
+    void contextMenuInChinese()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("Qt's translations lie beside the released program, not beside the tests");
+#endif
+        QVERIFY(installQtTranslations(QLocale(QLocale::Chinese, QLocale::China)));
+        const std::unique_ptr<QMenu> menu(m_form->findChild<QLineEdit *>(QStringLiteral("Text1"))
+                                                  ->createStandardContextMenu());
+        QStringList words;
+        for (const QAction *action : menu->actions())
+            words << action->text();
+        const QString all = words.join(u' ');
+        QVERIFY2(all.contains(QStringLiteral("复制")) && all.contains(QStringLiteral("全选")),
+                 qPrintable(all));
     }
 
 private:

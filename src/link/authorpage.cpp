@@ -53,7 +53,8 @@ QList<QStringList> browserCommands(const QString &browser, const QString &addres
 
 void openAuthorPage(QWidget *button)
 {
-    auto *launch = new BrowserLaunch(
-            browserCommands(qEnvironmentVariable("BROWSER"), authorPageAddress()), button);
+    const QString address = authorPageAddress();
+    auto *launch = new BrowserLaunch(browserCommands(qEnvironmentVariable("BROWSER"), address),
+                                     address, button);
     launch->start();
 }

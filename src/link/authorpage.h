@@ -21,5 +21,5 @@ QList<QStringList> browserCommands(const QString &browser, const QString &addres
 // What a click on the author page button does: starts the first browser command that can be
 // started, detached, and returns at once. When none can be started, or the one started soon ends
 // reporting failure (xdg-open that finds no browser), a short notice appears near `button` for
-// a few seconds naming the command that failed last; nothing else happens.
+// a few seconds naming the command that failed last and the address; nothing else happens.
 void openAuthorPage(QWidget *button);

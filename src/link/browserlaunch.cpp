@@ -103,10 +103,11 @@ qint64 startCommand(const QStringList &command)
 
 } // namespace
 
-BrowserLaunch::BrowserLaunch(QList<QStringList> commands, QWidget *button)
+BrowserLaunch::BrowserLaunch(QList<QStringList> commands, QString address, QWidget *button)
     : QObject(button)
     , m_button(button)
     , m_commands(std::move(commands))
+    , m_address(std::move(address))
 {
     m_watch.setInterval(kPollMilliseconds);
     connect(&m_watch, &QTimer::timeout, this, &BrowserLaunch::watch);
@@ -163,6 +164,7 @@ void BrowserLaunch::failed(const QString &program)
     if (!notice)
         notice = new LinkNotice(window);
     notice->showNear(m_button,
-                     QStringLiteral("无法启动浏览器：%1").arg(QFileInfo(program).fileName()));
+                     QStringLiteral("无法启动浏览器：%1\n请在浏览器中打开：%2")
+                             .arg(QFileInfo(program).fileName(), m_address));
     deleteLater();
 }

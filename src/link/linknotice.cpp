@@ -3,15 +3,15 @@
 #include <QPalette>
 
 namespace {
-constexpr int kShownMilliseconds = 4000;
+constexpr int kShownMilliseconds = 8000;
 }
 
 LinkNotice::LinkNotice(QWidget *parent)
     : QLabel(parent)
 {
     setObjectName(QStringLiteral("LinkNotice"));
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setFocusPolicy(Qt::NoFocus);
+    setTextFormat(Qt::PlainText);
+    setTextInteractionFlags(Qt::TextSelectableByMouse); // takes the focus only when clicked
     setFrameShape(QFrame::Box);
     setMargin(3);
     setAutoFillBackground(true);
@@ -39,4 +39,18 @@ void LinkNotice::showNear(const QWidget *anchor, const QString &text)
     raise();
     show();
     m_hideTimer.start();
+}
+
+// The notice stays while the pointer rests on it, so that its text can be selected.
+void LinkNotice::enterEvent(QEnterEvent *event)
+{
+    m_hideTimer.stop();
+    QLabel::enterEvent(event);
+}
+
+void LinkNotice::leaveEvent(QEvent *event)
+{
+    if (isVisible())
+        m_hideTimer.start();
+    QLabel::leaveEvent(event);
 }

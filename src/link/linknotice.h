@@ -3,8 +3,9 @@
 #include <QLabel>
 #include <QTimer>
 
-// A small, non-modal notice that appears just above a button and hides itself after a few
-// seconds. It takes no focus and lets mouse clicks through.
+// A small, non-modal notice that appears just above a button and hides itself some seconds after
+// it was shown or the pointer left it. Its text can be selected and copied with the mouse; it is
+// not a stop of the Tab key.
 class LinkNotice : public QLabel
 {
     Q_OBJECT
@@ -15,6 +16,10 @@ public:
     // Shows `text` right-aligned with `anchor`, just above it, and starts the hide countdown
     // again.
     void showNear(const QWidget *anchor, const QString &text);
+
+protected:
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     QTimer m_hideTimer;

@@ -17,16 +17,14 @@
 
 namespace {
 
-const QColor kBackground(0, 64, 0);
-const QColor kForeground(128, 255, 128);
 constexpr int kKeySeekMs = 5000;
 
 enum class Glyph { Play, Pause, Stop, Speaker, SpeakerMuted };
 
-// Draws one of the bar's symbols in the light green of the window, on a transparent square.
-QIcon glyphIcon(Glyph glyph)
+// Draws one of the bar's symbols in `ink` on a transparent square, as the icon's pixmaps for
+// `state`.
+void addGlyph(QIcon &icon, Glyph glyph, const QColor &ink, QIcon::State state)
 {
-    QIcon icon;
     for (const int size : {16, 32, 48}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
@@ -34,7 +32,7 @@ QIcon glyphIcon(Glyph glyph)
         painter.setRenderHint(QPainter::Antialiasing);
         painter.scale(size / 16.0, size / 16.0);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(kForeground);
+        painter.setBrush(ink);
         switch (glyph) {
         case Glyph::Play:
             painter.drawPolygon(QPolygonF({QPointF(4, 2.5), QPointF(13.5, 8), QPointF(4, 13.5)}));
@@ -51,7 +49,7 @@ QIcon glyphIcon(Glyph glyph)
             painter.drawPolygon(QPolygonF({QPointF(1.5, 6), QPointF(4.5, 6), QPointF(8, 2.5),
                                            QPointF(8, 13.5), QPointF(4.5, 10), QPointF(1.5, 10)}));
             painter.setBrush(Qt::NoBrush);
-            painter.setPen(QPen(kForeground, 1.3, Qt::SolidLine, Qt::RoundCap));
+            painter.setPen(QPen(ink, 1.3, Qt::SolidLine, Qt::RoundCap));
             if (glyph == Glyph::Speaker) {
                 painter.drawArc(QRectF(6, 5, 6, 6), -60 * 16, 120 * 16);
                 painter.drawArc(QRectF(5, 2.5, 10, 11), -60 * 16, 120 * 16);
@@ -63,16 +61,24 @@ QIcon glyphIcon(Glyph glyph)
         }
         }
         painter.end();
-        icon.addPixmap(pixmap);
+        icon.addPixmap(pixmap, QIcon::Normal, state);
     }
+}
+
+// A symbol in the palette's ink (WindowText), and in its ground (Window) on a button pressed in,
+// which is filled with the ink.
+QIcon glyphIcon(Glyph glyph, const QPalette &palette)
+{
+    QIcon icon;
+    addGlyph(icon, glyph, palette.color(QPalette::WindowText), QIcon::Off);
+    addGlyph(icon, glyph, palette.color(QPalette::Window), QIcon::On);
     return icon;
 }
 
-QToolButton *makeButton(QWidget *parent, const char *name, Glyph glyph, const QString &tip)
+QToolButton *makeButton(QWidget *parent, const char *name, const QString &tip)
 {
     auto *button = new QToolButton(parent);
     button->setObjectName(QLatin1String(name));
-    button->setIcon(glyphIcon(glyph));
     button->setIconSize(QSize(16, 16));
     button->setFixedSize(32, 32);
     button->setToolTip(tip);
@@ -81,22 +87,39 @@ QToolButton *makeButton(QWidget *parent, const char *name, Glyph glyph, const QS
     return button;
 }
 
-QString barStyleSheet()
+// The bar's look in shades between its palette's ground (Window) and ink (WindowText). A button
+// pressed in (the player playing or paused) is lit: filled with the ink inside a dark gap. The
+// keyboard focus is a ring in the palette's Highlight around a button or slider, which stands out
+// from the ground around it whether the button is lit or not.
+QString barStyleSheet(const QPalette &palette)
 {
+    const QColor ground = palette.color(QPalette::Window);
+    const QColor ink = palette.color(QPalette::WindowText);
+    const auto towardsInk = [&](double share) {
+        return QColor::fromRgbF(ground.redF() + share * (ink.redF() - ground.redF()),
+                                ground.greenF() + share * (ink.greenF() - ground.greenF()),
+                                ground.blueF() + share * (ink.blueF() - ground.blueF()))
+                .name();
+    };
     return QStringLiteral(
-            "QToolButton { border: 1px solid rgb(0,112,0); border-radius: 4px;"
-            " background: rgb(0,80,0); }"
-            "QToolButton:hover { background: rgb(0,104,0); border-color: rgb(96,200,96); }"
-            "QToolButton:pressed, QToolButton:checked { background: rgb(0,128,0);"
-            " border-color: rgb(128,255,128); }"
-            "QToolButton:focus { border-color: rgb(128,255,128); }"
-            "QLabel { color: rgb(128,255,128); }"
-            "QSlider::groove:horizontal { height: 6px; background: rgb(0,40,0);"
-            " border: 1px solid rgb(0,112,0); border-radius: 3px; }"
-            "QSlider::sub-page:horizontal { background: rgb(72,176,72); border-radius: 3px; }"
-            "QSlider::handle:horizontal { width: 12px; margin: -4px 0; border-radius: 6px;"
-            " background: rgb(128,255,128); }"
-            "QSlider::handle:horizontal:disabled { background: rgb(0,112,0); }");
+                   "QToolButton { border: 2px solid %2; border-radius: 4px; padding: 2px;"
+                   " background: %1; }"
+                   "QToolButton:hover { background: %3; border-color: %4; }"
+                   "QToolButton:pressed, QToolButton:checked { background: %6;"
+                   " background-clip: content; border-color: %5; }"
+                   "QToolButton:focus, QSlider:focus { border-color: %7; }"
+                   "QLabel { color: %6; }"
+                   "QSlider { border: 2px solid transparent; border-radius: 4px; }"
+                   "QSlider::groove:horizontal { height: 6px; background: %8;"
+                   " border: 1px solid %2; border-radius: 3px; }"
+                   "QSlider::sub-page:horizontal { background: %9; border-radius: 3px; }"
+                   "QSlider::handle:horizontal { width: 12px; margin: -4px 0; border-radius: 6px;"
+                   " background: %6; }"
+                   "QSlider::handle:horizontal:disabled { background: %2; }")
+            .arg(ground.lighter(125).name(), ground.lighter(175).name(), ground.lighter(162).name(),
+                 towardsInk(0.75), ground.lighter(200).name(), ink.name(),
+                 palette.color(QPalette::Highlight).name(), ground.darker(160).name(),
+                 towardsInk(0.56));
 }
 
 } // namespace
@@ -104,28 +127,27 @@ QString barStyleSheet()
 PlayerControls::PlayerControls(QWidget *parent)
     : QWidget(parent)
 {
+    setAccessibleName(tr("背景音乐"));
     setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, kBackground);
-    palette.setColor(QPalette::WindowText, kForeground);
-    setPalette(palette);
     QFont small = font();
     small.setBold(false);
     small.setPointSizeF(9);
     setFont(small);
-    setStyleSheet(barStyleSheet());
 
-    m_playButton = makeButton(this, "playButton", Glyph::Play, tr("播放"));
-    m_pauseButton = makeButton(this, "pauseButton", Glyph::Pause, tr("暂停"));
-    m_stopButton = makeButton(this, "stopButton", Glyph::Stop, tr("停止"));
+    m_playButton = makeButton(this, "playButton", tr("播放"));
+    m_pauseButton = makeButton(this, "pauseButton", tr("暂停"));
+    m_stopButton = makeButton(this, "stopButton", tr("停止"));
     m_playButton->setCheckable(true);
     m_pauseButton->setCheckable(true);
-    m_muteButton = makeButton(this, "muteButton", Glyph::Speaker, tr("静音"));
+    m_muteButton = makeButton(this, "muteButton", tr("静音"));
 
+    // The labels are named for what they count; the times they show are their descriptions.
     m_elapsedLabel = new QLabel(this);
     m_elapsedLabel->setObjectName(QStringLiteral("elapsedLabel"));
+    m_elapsedLabel->setAccessibleName(tr("已播放时间"));
     m_totalLabel = new QLabel(this);
     m_totalLabel->setObjectName(QStringLiteral("totalLabel"));
+    m_totalLabel->setAccessibleName(tr("总时长"));
     for (QLabel *label : {m_elapsedLabel, m_totalLabel}) {
         label->setFixedWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("0:00:00")) + 4);
         label->setAlignment(Qt::AlignCenter);
@@ -183,6 +205,29 @@ PlayerControls::PlayerControls(QWidget *parent)
     setPlayState(MusicPlayer::Undefined);
     setVolume(50);
     showTimes();
+}
+
+// The style sheet and the symbols follow the palette, from the first time the bar is polished
+// (just before it is first shown), so the palette its window gives it is drawn with only once.
+bool PlayerControls::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::Polish
+        || (event->type() == QEvent::PaletteChange && testAttribute(Qt::WA_WState_Polished)))
+        applyPalette();
+    return handled;
+}
+
+void PlayerControls::applyPalette()
+{
+    const QString sheet = barStyleSheet(palette());
+    if (sheet == styleSheet())
+        return;
+    setStyleSheet(sheet);
+    m_playButton->setIcon(glyphIcon(Glyph::Play, palette()));
+    m_pauseButton->setIcon(glyphIcon(Glyph::Pause, palette()));
+    m_stopButton->setIcon(glyphIcon(Glyph::Stop, palette()));
+    m_muteButton->setIcon(glyphIcon(m_muted ? Glyph::SpeakerMuted : Glyph::Speaker, palette()));
 }
 
 // A press on the seek groove moves the handle to where it was pressed, as media players do, and
@@ -272,18 +317,29 @@ void PlayerControls::setVolume(int volume)
 {
     const QSignalBlocker blocker(m_volumeSlider);
     m_volumeSlider->setValue(volume);
+    m_volumeSlider->setAccessibleDescription(QString::number(volume) + u'%');
 }
 
 void PlayerControls::setMuted(bool muted)
 {
     m_muted = muted;
-    m_muteButton->setIcon(glyphIcon(muted ? Glyph::SpeakerMuted : Glyph::Speaker));
+    m_muteButton->setIcon(glyphIcon(muted ? Glyph::SpeakerMuted : Glyph::Speaker, palette()));
     m_muteButton->setToolTip(muted ? tr("取消静音") : tr("静音"));
     m_muteButton->setAccessibleName(m_muteButton->toolTip());
 }
 
+// The times as shown and as screen readers tell them: the seek slider says where the music is
+// out of how long it is. Only a time that changed is written, as positions come many times a
+// second.
 void PlayerControls::showTimes()
 {
-    m_elapsedLabel->setText(formatTime(m_position));
-    m_totalLabel->setText(formatTime(m_duration));
+    const QString elapsed = formatTime(m_position);
+    const QString total = formatTime(m_duration);
+    if (elapsed == m_elapsedLabel->text() && total == m_totalLabel->text())
+        return;
+    m_elapsedLabel->setText(elapsed);
+    m_elapsedLabel->setAccessibleDescription(elapsed);
+    m_totalLabel->setText(total);
+    m_totalLabel->setAccessibleDescription(total);
+    m_seekSlider->setAccessibleDescription(elapsed + QStringLiteral(" / ") + total);
 }

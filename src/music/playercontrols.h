@@ -8,6 +8,8 @@ class QToolButton;
 
 // The buttons and sliders of the music player bar. It keeps no playing logic: pressing a button
 // or moving a slider only emits the wish, and the player's state is shown through the setters.
+// It draws in its palette's colours: Window the ground, WindowText the symbols and times,
+// Highlight the keyboard focus mark.
 class PlayerControls : public QWidget
 {
     Q_OBJECT
@@ -33,9 +35,11 @@ signals:
     void changeMuting(bool muting);
 
 protected:
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void applyPalette();
     void showTimes();
 
     QToolButton *m_playButton = nullptr;

@@ -1,9 +1,11 @@
 #include "form1.h"
 
+#include "accessiblewidgets.h"
 #include "appicon.h"
 #include "authorpage.h"
 #include "bannerline.h"
 #include "firstframe.h"
+#include "focusmarkstyle.h"
 #include "fontmap.h"
 #include "herbdisplay.h"
 #include "musicplayer.h"
@@ -13,6 +15,7 @@
 #include "playercontrols.h"
 #include "readablecolour.h"
 #include "replayrule.h"
+#include "windowcolours.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -32,11 +35,6 @@
 #include <utility>
 
 namespace {
-
-const QColor kDarkGreen(0, 64, 0);
-const QColor kLightGreen(128, 255, 128);
-const QColor kWhite(255, 255, 255);
-const QColor kLightBlue(128, 128, 255);
 
 // Twips are 1/1440 inch: 15 make one device-independent pixel, which the desktop's scale turns
 // into device pixels. At a smaller share of the full size, each edge is rounded on its own, so
@@ -120,6 +118,7 @@ Form1::Form1(std::function<std::filesystem::path()> applicationFolder, QWidget *
                       | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_applicationFolder(std::move(applicationFolder))
 {
+    installAccessibleWidgets();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quillora 2.0"));
     setFont(songFont(12, true));
@@ -188,12 +187,23 @@ void Form1::createControls()
                 {QPalette::Text, kWhite}});
     m_frame->setAutoFillBackground(true);
     m_frame->setFocusPolicy(Qt::NoFocus);
+    // The focus mark of the list and the fact boxes, over the desktop's style.
+    auto *focusMarks = new FocusMarkStyle;
+    focusMarks->setParent(this);
 
     m_list = new PlantList(m_frame);
     m_list->setObjectName(QStringLiteral("List1"));
+    m_list->setAccessibleName(QStringLiteral("植物名录"));
     m_list->setFont(tahomaFont(12));
     place(m_list, QRect(120, 360, 1815, 8040));
-    setColours(m_list, {{QPalette::Base, kDarkGreen}, {QPalette::Text, kWhite}});
+    m_list->setStyle(focusMarks);
+    // The chosen name in the window's own colours, the light green ground standing out from the
+    // list (9.5 : 1) and the name on it readable (9.5 : 1) under any desktop theme.
+    setColours(m_list,
+               {{QPalette::Base, kDarkGreen},
+                {QPalette::Text, kWhite},
+                {QPalette::Highlight, kLightGreen},
+                {QPalette::HighlightedText, kDarkGreen}});
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSortingEnabled(false);
     m_list->setUniformItemSizes(true);
@@ -201,10 +211,10 @@ void Form1::createControls()
         auto *item = new QListWidgetItem(name, m_list);
         item->setData(Qt::UserRole, 0);
     }
-    m_list->viewport()->installEventFilter(this);
 
     m_picture = new PhotoBox(m_frame);
     m_picture->setObjectName(QStringLiteral("Picture1"));
+    m_picture->setAccessibleName(QStringLiteral("植物照片"));
     m_picture->setFont(songFont(12));
     place(m_picture, QRect(6480, 480, 6495, 5295));
     setColours(m_picture, {{QPalette::Window, kDarkGreen}, {QPalette::WindowText, kLightGreen}});
@@ -214,11 +224,15 @@ void Form1::createControls()
         const int index = herbFieldIndex(field);
         const FactBoxPlace &fact = kFactBoxPlaces[index];
         auto *box = new QLineEdit(m_frame);
+        // The book's text: selectable and copyable, not editable; so it is also told to screen
+        // readers, who learn of the box at its first change.
+        box->setReadOnly(true);
         box->setObjectName(herbFieldTextBox(field));
+        box->setAccessibleName(herbFieldPlaceholder(field)); // the caption, not the frame's
+        box->setStyle(focusMarks);
         box->setFont(songFont(fact.pointSize));
         place(box, QRect(kFactBoxLeft, fact.top, fact.width, fact.height));
         box->setText(herbFieldPlaceholder(field));
-        box->setReadOnly(true); // the book's text: selectable and copyable, not editable
         setColours(box, {{QPalette::Base, kDarkGreen}});
         box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         box->setCursorPosition(0);
@@ -233,6 +247,10 @@ void Form1::createControls()
     m_playerBar = new PlayerControls(this);
     m_playerBar->setObjectName(QStringLiteral("WindowsMediaPlayer1"));
     place(m_playerBar, QRect(0, 8520, 12495, 735));
+    setColours(m_playerBar,
+               {{QPalette::Window, kDarkGreen},
+                {QPalette::WindowText, kLightGreen},
+                {QPalette::Highlight, kFocusMark}});
 
     m_command2 = new QPushButton(QStringLiteral("作者博客"), this);
     m_command2->setObjectName(QStringLiteral("Command2"));
@@ -241,10 +259,12 @@ void Form1::createControls()
     setColours(m_command2, {{QPalette::Button, kLightBlue}});
     // A graphical button: its face is its own light blue, with the 3D edge. Windows' own style
     // draws the face as the desktop theme has it and Fusion pales it with a gradient; the classic
-    // Windows style, part of every Qt, paints it in the button's colour.
+    // Windows style, part of every Qt, paints it in the button's colour. Its focus mark is the
+    // window's, not the classic faint dotted line.
     if (QStyle *classic = QStyleFactory::create(QStringLiteral("Windows"))) {
-        classic->setParent(m_command2);
-        m_command2->setStyle(classic);
+        auto *marked = new FocusMarkStyle(classic);
+        marked->setParent(m_command2);
+        m_command2->setStyle(marked);
     }
 
     m_timer = new QTimer(this);
@@ -285,16 +305,7 @@ void Form1::changeEvent(QEvent *event)
 
 void Form1::connectHandlers()
 {
-    // A choice moved by mouse or keys changes the selection; a click on the name already chosen
-    // does not, so the click itself counts when its press changed nothing.
-    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        ++m_selectionChanges;
-        List1_Click();
-    });
-    connect(m_list, &QAbstractItemView::clicked, this, [this] {
-        if (m_selectionChanges == m_selectionChangesAtPress)
-            List1_Click();
-    });
+    connect(m_list, &PlantList::plantChosen, this, &Form1::List1_Click);
     connect(m_timer, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(m_command2, &QPushButton::clicked, this, &Form1::Command2_Click);
 
@@ -316,15 +327,6 @@ void Form1::connectHandlers()
         m_playerBar->setPlayState(m_player->playState());
         WindowsMediaPlayer1_StatusChange();
     });
-}
-
-bool Form1::eventFilter(QObject *watched, QEvent *event)
-{
-    // The list's viewport: note the count at each press. (The release that ends a double click
-    // brings no second click.)
-    if (watched->parent() == m_list && event->type() == QEvent::MouseButtonPress)
-        m_selectionChangesAtPress = m_selectionChanges;
-    return QWidget::eventFilter(watched, event);
 }
 
 HerbNumber Form1::selectedPosition() const

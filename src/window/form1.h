@@ -14,9 +14,9 @@
 class MusicPlayer;
 class PlayerControls;
 class PhotoBox;
+class PlantList;
 class QGroupBox;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QTimer;
 
@@ -46,7 +46,6 @@ public slots:
 
 protected:
     void changeEvent(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private slots:
@@ -77,7 +76,7 @@ private:
     HerbNumber m_herbNumber = 0;
 
     QGroupBox *m_frame = nullptr;
-    QListWidget *m_list = nullptr;
+    PlantList *m_list = nullptr;
     PhotoBox *m_picture = nullptr;
     std::array<QLineEdit *, kHerbFieldCount> m_texts {};
     QPushButton *m_command2 = nullptr;
@@ -89,8 +88,4 @@ private:
     QString m_bannerLine; // empty until the first tick
     std::vector<Placement> m_placements;
     qreal m_zoom = 1;
-
-    // Tells a click on the already chosen name from a click that changed the choice.
-    int m_selectionChanges = 0;
-    int m_selectionChangesAtPress = -1;
 };

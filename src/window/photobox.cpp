@@ -2,6 +2,7 @@
 
 #include "photoreader.h"
 
+#include <QFileInfo>
 #include <QPainter>
 
 PhotoBox::PhotoBox(QWidget *parent)
@@ -16,6 +17,9 @@ bool PhotoBox::showPhoto(const std::filesystem::path &file, const QString &path)
     PhotoRead read = readVisiblePhoto(file, size());
     m_picture = std::move(read.picture);
     m_notice = photoNotice(read.problem, path);
+    // Screen readers are told what the box shows: the plant, named as its photo is, or the
+    // notice where there is one.
+    setAccessibleDescription(m_notice.isEmpty() ? QFileInfo(path).completeBaseName() : m_notice);
     update();
     const bool shown = !m_picture.isNull();
     emit photoShown(path, shown);

@@ -30,6 +30,18 @@ PlantList::PlantList(QWidget *parent)
         m_search.pause();
         hideTip();
     });
+
+    // A choice moved by mouse, keys or search changes the selection; a click on the name already
+    // chosen does not, so the click itself counts when its press changed nothing. (The release
+    // that ends a double click brings no second click.)
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        ++m_selectionChanges;
+        emit plantChosen();
+    });
+    connect(this, &QAbstractItemView::clicked, this, [this] {
+        if (m_selectionChanges == m_selectionChangesAtPress)
+            emit plantChosen();
+    });
 }
 
 // Called for each typed character and each text an input method commits.
@@ -147,7 +159,11 @@ void PlantList::keyPressEvent(QKeyEvent *event)
             && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down
                 || event->key() == Qt::Key_Space);
     if (firstMove && !selectionModel()->hasSelection() && count() > 0) {
-        setCurrentIndex(currentIndex().isValid() ? currentIndex() : model()->index(0, 0));
+        const QModelIndex first = currentIndex().isValid() ? currentIndex() : model()->index(0, 0);
+        // The focus moves onto the name it rests on, so that screen readers are told of this
+        // choice as of every later one.
+        selectionModel()->clearCurrentIndex();
+        setCurrentIndex(first);
         event->accept();
         return;
     }
@@ -157,6 +173,7 @@ void PlantList::keyPressEvent(QKeyEvent *event)
 void PlantList::mousePressEvent(QMouseEvent *event)
 {
     endSearch();
+    m_selectionChangesAtPress = m_selectionChanges;
     QListWidget::mousePressEvent(event);
 }
 

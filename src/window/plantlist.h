@@ -13,6 +13,8 @@
 // again steps on to the next match, Backspace edits the text and Escape clears it. Each choice
 // moves the selection as a click would. With nothing chosen, the first Up, Down or Space
 // chooses the name under the focus (at start-up the first plant) instead of passing it.
+// Every choice is announced once by plantChosen(): a change of the selection by mouse, keys or
+// search, and a click on the name already chosen.
 class PlantList : public QListWidget
 {
     Q_OBJECT
@@ -21,6 +23,9 @@ public:
     explicit PlantList(QWidget *parent = nullptr);
 
     void keyboardSearch(const QString &search) override;
+
+signals:
+    void plantChosen();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -39,4 +44,8 @@ private:
     QTimer m_choicePause; // the best of several matches is chosen when typing pauses this long
     QTimer m_typingPause; // after this, the next key starts a new search and the tip goes
     QString m_tip; // the tip last shown
+
+    // Tells a click on the already chosen name from a click that changed the choice.
+    int m_selectionChanges = 0;
+    int m_selectionChangesAtPress = -1;
 };

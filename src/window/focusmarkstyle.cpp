@@ -1,0 +1,65 @@
+#include "focusmarkstyle.h"
+
+#include "readablecolour.h"
+#include "windowcolours.h"
+
+#include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QPainter>
+#include <QStyleOption>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kMarkWidth = 2;
+
+// A mark of kMarkWidth along the inside of `area`, readable on `ground`.
+void drawMark(QPainter *painter, const QRect &area, const QColor &ground)
+{
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setPen(QPen(readableColour(kFocusMark, ground, kFocusMarkOnLight), kMarkWidth,
+                         Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter->setBrush(Qt::NoBrush);
+    const qreal inset = kMarkWidth / 2.0;
+    painter->drawRect(QRectF(area).adjusted(inset, inset, -inset, -inset));
+    painter->restore();
+}
+
+} // namespace
+
+FocusMarkStyle::FocusMarkStyle(QStyle *base)
+    : QProxyStyle(base)
+{ }
+
+void FocusMarkStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option,
+                                   QPainter *painter, const QWidget *widget) const
+{
+    if (element == PE_FrameFocusRect && qobject_cast<const QAbstractButton *>(widget)) {
+        drawMark(painter, option->rect, option->palette.color(QPalette::Button));
+        return;
+    }
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+    if (element == PE_PanelLineEdit && (option->state & State_HasFocus))
+        drawMark(painter, option->rect, option->palette.color(QPalette::Window));
+}
+
+// The frame of a list.
+void FocusMarkStyle::drawControl(ControlElement element, const QStyleOption *option,
+                                 QPainter *painter, const QWidget *widget) const
+{
+    QProxyStyle::drawControl(element, option, painter, widget);
+    if (element == CE_ShapedFrame && (option->state & State_HasFocus))
+        drawMark(painter, option->rect, option->palette.color(QPalette::Window));
+}
+
+// A list's frame is wide enough for the whole mark, which its contents would otherwise cover.
+int FocusMarkStyle::pixelMetric(PixelMetric metric, const QStyleOption *option,
+                                const QWidget *widget) const
+{
+    const int value = QProxyStyle::pixelMetric(metric, option, widget);
+    if (metric == PM_DefaultFrameWidth && qobject_cast<const QAbstractScrollArea *>(widget))
+        return std::max(value, kMarkWidth);
+    return value;
+}
