@@ -10,10 +10,11 @@ shift || true
 
 packages=(
     # toolchain and Qt
-    cmake g++ make ccache pkg-config git qt6-base-dev libgl-dev qt6-multimedia-dev
-    # the music decoder, the encoder for the sample music, and a sound server the music tests
-    # play into (a private one with a silent sink)
-    libmpg123-dev lame pulseaudio pulseaudio-utils
+    cmake g++ make ccache pkg-config git qt6-base-dev libgl-dev
+    # the music decoder, its sound output (PulseAudio's client library), the encoder for the
+    # sample music, and a sound server the music tests play into (a private one with a silent
+    # sink)
+    libmpg123-dev libpulse-dev lame pulseaudio pulseaudio-utils
     # fonts: a Song-style CJK face and a sans face with CJK coverage
     fonts-noto-cjk fonts-dejavu-core fontconfig libfontconfig-dev
     # a display for tests and screenshots, and the browser starter
