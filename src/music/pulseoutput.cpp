@@ -163,7 +163,9 @@ void PulseOutput::openStream()
     attributes.minreq = bytes(kAskMs);
     attributes.fragsize = std::uint32_t(-1);
     const pa_cvolume volume = stereoVolume(m_gain);
-    const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE
+    // How much is queued is asked of the server after each write, and told in between from
+    // the clock.
+    const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING
                                          | (m_paused ? PA_STREAM_START_CORKED : 0));
     if (pa_stream_connect_playback(m_stream, nullptr, &attributes, flags, &volume, nullptr) < 0) {
         dropStream();
@@ -194,6 +196,8 @@ void PulseOutput::write()
     if (!m_stream || !m_source || pa_stream_get_state(m_stream) != PA_STREAM_READY)
         return;
     size_t room = pa_stream_writable_size(m_stream);
+    if (room != size_t(-1) && room >= kBytesPerFrame)
+        forget(pa_stream_update_timing_info(m_stream, nullptr, nullptr));
     while (room != size_t(-1) && room >= kBytesPerFrame) {
         void *data = nullptr;
         size_t bytes = room;
