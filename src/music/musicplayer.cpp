@@ -96,9 +96,10 @@ void MusicPlayer::play()
     switch (latestState()) {
     case PlayState::Stopped:
     case PlayState::MediaEnded:
-        // After the end of a pass the new one follows what the output still holds of it.
-        m_output->restart(m_stream, 0, false);
-        m_jumpedTo = 0;
+        // After the end of a pass the new one follows what the output still holds of it; after
+        // stop() the stream stands at the beginning already.
+        if (m_joinedPass)
+            m_output->restart(m_stream, 0, false);
         break;
     case PlayState::Paused:
     case PlayState::Transitioning:

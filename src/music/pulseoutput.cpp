@@ -196,9 +196,9 @@ void PulseOutput::write()
     if (!m_stream || !m_source || pa_stream_get_state(m_stream) != PA_STREAM_READY)
         return;
     size_t room = pa_stream_writable_size(m_stream);
-    if (room != size_t(-1) && room >= kBytesPerFrame)
-        forget(pa_stream_update_timing_info(m_stream, nullptr, nullptr));
-    while (room != size_t(-1) && room >= kBytesPerFrame) {
+    if (room == size_t(-1) || room < kBytesPerFrame)
+        return;
+    while (room >= kBytesPerFrame) {
         void *data = nullptr;
         size_t bytes = room;
         if (pa_stream_begin_write(m_stream, &data, &bytes) < 0 || !data)
@@ -206,21 +206,23 @@ void PulseOutput::write()
         bool atEnd = false;
         const std::int64_t frames
                 = m_source->take(data, std::int64_t(bytes) / kBytesPerFrame, &atEnd);
-        if (frames > 0)
+        if (frames > 0) {
             pa_stream_write(m_stream, data, size_t(frames) * kBytesPerFrame, nullptr, 0,
                             PA_SEEK_RELATIVE);
-        else
+            m_writtenSinceDrop += frames;
+        } else
             pa_stream_cancel_write(m_stream);
         if (atEnd) {
             // The end of the file: what is written is played even if it does not fill the
             // buffer (a short file, and nobody starting it again).
             forget(pa_stream_trigger(m_stream, nullptr, nullptr));
-            return;
+            break;
         }
         if (size_t(frames) * kBytesPerFrame < bytes)
-            return; // the decoder is behind, and wakes this again when it has more
+            break; // the decoder is behind, and wakes this again when it has more
         room -= bytes;
     }
+    forget(pa_stream_update_timing_info(m_stream, nullptr, nullptr));
 }
 
 void PulseOutput::pause()
@@ -241,9 +243,20 @@ void PulseOutput::restart(MusicStream *stream, std::int64_t frame, bool dropQueu
     }
     const LoopLock lock(m_loop);
     stream->restart(frame);
-    if (m_stream && m_running && dropQueued)
+    const bool drop = m_stream && m_running && dropQueued;
+    if (drop) {
         forget(pa_stream_flush(m_stream, nullptr, nullptr));
+        m_writtenSinceDrop = 0;
+        m_dropConfirmed = false;
+    }
     write();
+    if (drop) // until the server has told how much it holds after this, it holds what was written
+        forget(pa_stream_update_timing_info(
+                m_stream,
+                [](pa_stream *, int, void *self) {
+                    static_cast<PulseOutput *>(self)->m_dropConfirmed = true;
+                },
+                this));
 }
 
 void PulseOutput::close()
@@ -274,6 +287,8 @@ std::int64_t PulseOutput::queuedFrames() const
     if (!m_loop)
         return 0;
     const LoopLock lock(m_loop);
+    if (!m_dropConfirmed)
+        return m_writtenSinceDrop;
     pa_usec_t latency = 0;
     int negative = 0;
     if (!m_stream || !m_running || pa_stream_get_latency(m_stream, &latency, &negative) < 0
@@ -285,6 +300,7 @@ std::int64_t PulseOutput::queuedFrames() const
 void PulseOutput::dropStream()
 {
     m_running = false;
+    m_dropConfirmed = true;
     if (!m_stream)
         return;
     pa_stream_set_state_callback(m_stream, nullptr, nullptr);

@@ -45,5 +45,7 @@ private:
     int m_rate = 0;
     float m_gain = 1.0f;
     bool m_paused = false;
+    std::int64_t m_writtenSinceDrop = 0;
+    bool m_dropConfirmed = true;
     std::atomic<bool> m_running = false;
 };
