@@ -138,8 +138,8 @@ void PulseOutput::contextChanged()
 void PulseOutput::openStream()
 {
     m_rate = m_source->sampleRate();
-    const pa_sample_spec spec {PA_SAMPLE_S16LE, std::uint32_t(m_rate), 2};
-    m_stream = pa_stream_new(m_context, "Music", &spec, nullptr);
+    const pa_sample_spec format {PA_SAMPLE_S16LE, std::uint32_t(m_rate), 2};
+    m_stream = pa_stream_new(m_context, "Music", &format, nullptr);
     if (!m_stream) {
         QMetaObject::invokeMethod(this, &MusicOutput::unavailable, Qt::QueuedConnection);
         return;
