@@ -186,12 +186,6 @@ private slots:
         constexpr int kSlackMs = 500;
         QVERIFY2(passes >= 1 && passes <= (kWatchMs + kServerHoldsMs + kSlackMs) / lengthMs + 2,
                  (QByteArray::number(passes) + " passes: " + session.describe()).constData());
-        // Every end is followed by the stop and the new pass.
-        for (qsizetype i = 0; i + 2 < session.changes.size(); ++i)
-            if (session.changes[i].state == State::MediaEnded) {
-                QCOMPARE(session.changes[i + 1].state, State::Stopped);
-                QCOMPARE(session.changes[i + 2].state, State::Playing);
-            }
         QVERIFY(session.answersKeys());
     }
 
