@@ -4,6 +4,8 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <utility>
+
 namespace {
 
 // The server's buffer for the music, and how much room in it makes it ask for more: it asks
@@ -222,7 +224,12 @@ void PulseOutput::write()
             break; // the decoder is behind, and wakes this again when it has more
         room -= bytes;
     }
-    forget(pa_stream_update_timing_info(m_stream, nullptr, nullptr));
+    pa_operation *update = pa_stream_update_timing_info(m_stream, nullptr, nullptr);
+    // After a drop, until the server has told how much it holds once something was written
+    // since, it holds what was written.
+    if (!m_dropConfirmed && !m_confirming && m_writtenSinceDrop > 0)
+        m_confirming = std::exchange(update, nullptr);
+    forget(update);
 }
 
 void PulseOutput::pause()
@@ -243,20 +250,12 @@ void PulseOutput::restart(MusicStream *stream, std::int64_t frame, bool dropQueu
     }
     const LoopLock lock(m_loop);
     stream->restart(frame);
-    const bool drop = m_stream && m_running && dropQueued;
-    if (drop) {
+    if (m_stream && m_running && dropQueued) {
         forget(pa_stream_flush(m_stream, nullptr, nullptr));
         m_writtenSinceDrop = 0;
         m_dropConfirmed = false;
     }
     write();
-    if (drop) // until the server has told how much it holds after this, it holds what was written
-        forget(pa_stream_update_timing_info(
-                m_stream,
-                [](pa_stream *, int, void *self) {
-                    static_cast<PulseOutput *>(self)->m_dropConfirmed = true;
-                },
-                this));
 }
 
 void PulseOutput::close()
@@ -287,6 +286,10 @@ std::int64_t PulseOutput::queuedFrames() const
     if (!m_loop)
         return 0;
     const LoopLock lock(m_loop);
+    if (m_confirming && pa_operation_get_state(m_confirming) != PA_OPERATION_RUNNING) {
+        m_dropConfirmed = true;
+        forget(std::exchange(m_confirming, nullptr));
+    }
     if (!m_dropConfirmed)
         return m_writtenSinceDrop;
     pa_usec_t latency = 0;
@@ -301,6 +304,7 @@ void PulseOutput::dropStream()
 {
     m_running = false;
     m_dropConfirmed = true;
+    forget(std::exchange(m_confirming, nullptr));
     if (!m_stream)
         return;
     pa_stream_set_state_callback(m_stream, nullptr, nullptr);

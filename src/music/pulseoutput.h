@@ -5,6 +5,7 @@
 #include <atomic>
 
 struct pa_context;
+struct pa_operation;
 struct pa_stream;
 struct pa_threaded_mainloop;
 
@@ -46,6 +47,7 @@ private:
     float m_gain = 1.0f;
     bool m_paused = false;
     std::int64_t m_writtenSinceDrop = 0;
-    bool m_dropConfirmed = true;
+    mutable bool m_dropConfirmed = true;
+    mutable pa_operation *m_confirming = nullptr; // asking how much the server holds after a drop
     std::atomic<bool> m_running = false;
 };
