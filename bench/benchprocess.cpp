@@ -135,6 +135,22 @@ double processCpuSeconds(pid_t pid)
     return seconds;
 }
 
+long long processContextSwitches(pid_t pid)
+{
+    long long switches = 0;
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status(tasks + QLatin1Char('/') + task + QStringLiteral("/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
+            if (line.startsWith("voluntary_ctxt_switches:")
+                || line.startsWith("nonvoluntary_ctxt_switches:"))
+                switches += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+    }
+    return switches;
+}
+
 long residentKb(pid_t pid, const QByteArray &field)
 {
     QFile status(pid ? QStringLiteral("/proc/%1/status").arg(pid)

@@ -33,6 +33,10 @@ void stopChild(pid_t pid);
 // CPU seconds a running process's live threads have used so far (the scheduler's count).
 double processCpuSeconds(pid_t pid);
 
+// Context switches (voluntary and not) of a running process's live threads so far: each is a
+// thread going to sleep or being put off the CPU, so their growth over a time counts wake-ups.
+long long processContextSwitches(pid_t pid);
+
 // A resident-set line of /proc/PID/status in kB ("VmRSS:", "VmHWM:", "RssAnon:", "RssFile:");
 // -1 when it cannot be read. PID 0 is this process.
 long residentKb(pid_t pid, const QByteArray &field = "VmRSS:");

@@ -364,7 +364,9 @@ void Bench::progressive()
 }
 
 // Idle: the program with its music playing to the sound server, a copy of it with no music, and
-// the bare window, side by side, in windows of two seconds.
+// the bare window, side by side, in windows of two seconds: the CPU time of all their threads,
+// and their wake-ups, counted as the context switches of all their threads (/proc/PID/task/*/
+// status, voluntary and not: a thread that sleeps and wakes again switches once).
 void Bench::idle(SoundServer &sound)
 {
     const QString withMusic
@@ -383,9 +385,10 @@ void Bench::idle(SoundServer &sound)
     // The music starts after the first frame: up to five seconds for its stream to appear.
     const bool musicStarted = shown[0] && sound.waitForStream(running[0]->pid(), 5000);
     QThread::sleep(1);
-    std::vector<Samples> cpu(running.size());
+    std::vector<Samples> cpu(running.size()), wakeUps(running.size());
     const int windows = idleSeconds / 2;
     std::vector<double> before(running.size()), total(running.size());
+    std::vector<long long> switchesBefore(running.size());
     for (size_t i = 0; i < running.size(); ++i)
         total[i] = processCpuSeconds(running[i]->pid());
     int windowsWithMusic = 0;
@@ -394,14 +397,20 @@ void Bench::idle(SoundServer &sound)
         for (size_t i = 0; i < running.size(); ++i) {
             alive[i] = shown[i] && running[i]->alive();
             before[i] = processCpuSeconds(running[i]->pid());
+            switchesBefore[i] = processContextSwitches(running[i]->pid());
         }
         QThread::sleep(2);
         for (size_t i = 0; i < running.size(); ++i) {
             const double used = processCpuSeconds(running[i]->pid()) - before[i];
-            if (alive[i] && running[i]->alive())
+            const long long switches
+                    = processContextSwitches(running[i]->pid()) - switchesBefore[i];
+            if (alive[i] && running[i]->alive()) {
                 cpu[i].add(used / 2 * 100);
-            else
+                wakeUps[i].add(double(switches) / 2);
+            } else {
                 cpu[i].addFailure();
+                wakeUps[i].addFailure();
+            }
         }
         // Checked at the end of each window (outside its time): between two passes a player
         // may close its stream for a moment, so one window without a stream is forgiven.
@@ -411,10 +420,13 @@ void Bench::idle(SoundServer &sound)
         total[i] = (processCpuSeconds(running[i]->pid()) - total[i]) / (windows * 2) * 100;
     running.clear();
     Samples music = cpu[0];
+    Samples musicWakeUps = wakeUps[0];
     if (windowsWithMusic < std::max(1, windows - 1)) {
         std::fprintf(stderr, "idle: the music was not playing to the sound server\n");
         music = Samples();
         music.addFailure();
+        musicWakeUps = Samples();
+        musicWakeUps.addFailure();
     }
     const QString windowsName = QStringLiteral("2-s windows");
     rows.push_back(
@@ -427,6 +439,21 @@ void Bench::idle(SoundServer &sound)
                                .arg(cpu[1].text(QStringLiteral(" %"), 2, windowsName)),
              cpu[2].text(QStringLiteral(" %"), 2, windowsName) + QStringLiteral(" bare window"),
              QString(), QStringLiteral("≤ 0.5 %"), meets(music.valid() && music.median() <= 0.5)});
+    const bool wakeUpsValid = musicWakeUps.valid() && wakeUps[1].valid();
+    rows.push_back(
+            {QStringLiteral("Idle: wake-ups a second of the whole process (context switches of "
+                            "all its threads), music playing"),
+             musicWakeUps.text(QStringLiteral("/s"), 1, windowsName),
+             wakeUps[1].text(QStringLiteral("/s"), 1, windowsName)
+                     + QStringLiteral(" without music; ")
+                     + wakeUps[2].text(QStringLiteral("/s"), 1, windowsName)
+                     + QStringLiteral(" bare window"),
+             wakeUpsValid ? QStringLiteral("%1%2/s")
+                                    .arg(musicWakeUps.median() >= wakeUps[1].median() ? "+" : "")
+                                    .arg(number(musicWakeUps.median() - wakeUps[1].median()))
+                          : QStringLiteral("n/a"),
+             QStringLiteral("music adds ≤ 20/s"),
+             meets(wakeUpsValid && musicWakeUps.median() - wakeUps[1].median() <= 20)});
 }
 
 // The loop seam: a two-second tone looped by the program, recorded from the sound sink.

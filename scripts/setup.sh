@@ -19,9 +19,10 @@ shift || true
 # What building and running the program needs.
 packages=(
     # toolchain and Qt
-    cmake g++ make ccache pkg-config qt6-base-dev libgl-dev qt6-multimedia-dev
-    # the music decoder and the encoder for the sample music, the photo decoder
-    libmpg123-dev lame libjpeg-dev
+    cmake g++ make ccache pkg-config qt6-base-dev libgl-dev
+    # the music decoder, its sound output (PulseAudio's client library) and the encoder for the
+    # sample music, the photo decoder
+    libmpg123-dev libpulse-dev lame libjpeg-dev
     # fonts: a Song-style CJK face and a sans face with CJK coverage
     fonts-noto-cjk fonts-dejavu-core fontconfig libfontconfig-dev
     # the display check, the browser starter, and Qt's own translations (the program loads them)

@@ -5,7 +5,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-QByteArray encodeMp3(const QByteArray &wav, QString *error)
+QByteArray encodeMp3(const QByteArray &wav, QString *error, const QStringList &options)
 {
     const QString lame = QStandardPaths::findExecutable(QStringLiteral("lame"));
     if (lame.isEmpty()) {
@@ -29,9 +29,9 @@ QByteArray encodeMp3(const QByteArray &wav, QString *error)
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(lame,
-                  {QStringLiteral("--quiet"), QStringLiteral("--cbr"), QStringLiteral("-b"),
-                   QStringLiteral("128"), QStringLiteral("-q"), QStringLiteral("2"), wavPath,
-                   mp3Path});
+                  QStringList {QStringLiteral("--quiet"), QStringLiteral("--cbr"),
+                               QStringLiteral("-q"), QStringLiteral("2")}
+                          + options + QStringList {wavPath, mp3Path});
     if (!process.waitForFinished(180000) || process.exitStatus() != QProcess::NormalExit
         || process.exitCode() != 0) {
         *error = QStringLiteral("lame failed: ") + process.errorString() + QLatin1Char(' ')

@@ -2,6 +2,23 @@
 
 #include <mpg123.h>
 
+#include <cstdio>
+
+namespace {
+
+// libmpg123 reads the file through these, so that every read is RegularFile's.
+mpg123_ssize_t readFile(void *file, void *buffer, size_t bytes)
+{
+    return mpg123_ssize_t(static_cast<RegularFile *>(file)->read(buffer, bytes));
+}
+
+off_t seekFile(void *file, off_t offset, int whence)
+{
+    return off_t(static_cast<RegularFile *>(file)->seek(offset, whence));
+}
+
+} // namespace
+
 void Mp3Decoder::HandleDeleter::operator()(mpg123_handle_struct *handle) const
 {
     mpg123_delete(handle);
@@ -14,10 +31,7 @@ Mp3Decoder::Mp3Decoder()
         m_handle.reset(mpg123_new(nullptr, nullptr));
 }
 
-Mp3Decoder::~Mp3Decoder()
-{
-    m_handle.reset(); // before the file it reads
-}
+Mp3Decoder::~Mp3Decoder() = default;
 
 Mp3Decoder::Error Mp3Decoder::open(const std::filesystem::path &path)
 {
@@ -37,8 +51,8 @@ Mp3Decoder::Error Mp3Decoder::open(const std::filesystem::path &path)
     }
 
     mpg123_param(handle, MPG123_ADD_FLAGS,
-                 MPG123_GAPLESS | MPG123_FORCE_STEREO | MPG123_QUIET | MPG123_NO_FRANKENSTEIN, 0);
-    // Every rate the file may have, always as 16-bit stereo, so the output never changes.
+                 MPG123_GAPLESS | MPG123_FORCE_STEREO | MPG123_QUIET | MPG123_SKIP_ID3V2, 0);
+    // Every rate the file may start with, always as 16-bit stereo.
     mpg123_format_none(handle);
     const long *rates = nullptr;
     size_t rateCount = 0;
@@ -49,10 +63,14 @@ Mp3Decoder::Error Mp3Decoder::open(const std::filesystem::path &path)
     long rate = 0;
     int channels = 0;
     int encoding = 0;
-    if (mpg123_open_fd(handle, m_file.descriptor()) != MPG123_OK
+    if (mpg123_replace_reader_handle(handle, readFile, seekFile, nullptr) != MPG123_OK
+        || mpg123_open_handle(handle, &m_file) != MPG123_OK
         || mpg123_getformat(handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0
         || channels != 2 || encoding != MPG123_ENC_SIGNED_16)
         return Error::NotMusic;
+    // From here on the output stays at the first rate: a part at another rate is resampled.
+    mpg123_format_none(handle);
+    mpg123_format(handle, rate, MPG123_STEREO, MPG123_ENC_SIGNED_16);
     m_sampleRate = int(rate);
     return Error::None;
 }

@@ -12,7 +12,10 @@ struct mpg123_handle_struct;
 // One MP3 file decoded to 16-bit stereo samples with libmpg123. Gapless mode is on, so the
 // encoder's delay and padding are left out and a file played again and again joins up
 // sample for sample. Only regular files are opened, without ever waiting on the file itself: a
-// FIFO, a socket or a folder under the music's name is refused.
+// FIFO, a socket or a folder under the music's name is refused. Every read of the file goes
+// through RegularFile. Tags are skipped unread, so a huge one costs no memory; files joined
+// end to end, or whose sample rate or channel count changes midway, play through at the rate
+// they start with.
 class Mp3Decoder
 {
 public:
@@ -45,7 +48,7 @@ private:
     {
         void operator()(mpg123_handle_struct *handle) const;
     };
+    RegularFile m_file; // outlives the handle that reads it
     std::unique_ptr<mpg123_handle_struct, HandleDeleter> m_handle;
-    RegularFile m_file;
     int m_sampleRate = 0;
 };

@@ -1,23 +1,14 @@
 #include "musicplayer.h"
 
+#include "musicoutput.h"
 #include "musicstream.h"
 
-#include <QAudio>
-#include <QAudioFormat>
-#include <QAudioSink>
-#include <QMediaDevices>
-
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 namespace {
 
-// The output's own buffer; the stream lets it run this far ahead of what has been heard, and is
-// let on this often. Left to itself the output takes as much as the sound server will hold
-// (two seconds on a silent sink), so the bar would run ahead of the music and a jump would be
-// heard that much later.
-constexpr int kOutputBufferMs = 1000;
-constexpr int kAheadMs = 600;
-constexpr int kTopUpMs = 200;
 // How often a player whose output could not be opened (no sound server, or it went away) tries
 // again, and how often the bar is told where the music is.
 constexpr int kOutputRetryMs = 3000;
@@ -26,41 +17,40 @@ constexpr int kPositionIntervalMs = 1000;
 // The linear output gain for a volume from 0 to 100, on a scale the ear hears as even.
 float outputGain(int volume)
 {
-    const float level = std::clamp(volume, 0, 100) / 100.0f;
-    return QAudio::convertVolume(level, QAudio::LogarithmicVolumeScale, QAudio::LinearVolumeScale);
+    const double level = std::clamp(volume, 0, 100) / 100.0;
+    return level > 0.99 ? 1.0f : float(-std::log(1.0 - level) / std::log(100.0));
 }
 
 } // namespace
 
-MusicPlayer::MusicPlayer(QObject *parent)
+MusicPlayer::MusicPlayer(QObject *parent, MusicOutput *output)
     : QObject(parent)
     , m_stream(new MusicStream(this))
+    , m_output(output ? output : makeMusicOutput(this))
 {
+    m_output->setParent(this);
     connect(m_stream, &MusicStream::loaded, this, &MusicPlayer::fileLoaded);
     connect(m_stream, &MusicStream::endReached, this, &MusicPlayer::passEnded);
+    connect(m_output, &MusicOutput::running, this, &MusicPlayer::outputRunning);
+    connect(m_output, &MusicOutput::unavailable, this, &MusicPlayer::outputUnavailable);
     m_positionTimer.setInterval(kPositionIntervalMs);
     connect(&m_positionTimer, &QTimer::timeout, this, [this] { emit positionChanged(position()); });
-    m_topUpTimer.setInterval(kTopUpMs);
-    connect(&m_topUpTimer, &QTimer::timeout, this, &MusicPlayer::topUp);
     m_outputRetry.setInterval(kOutputRetryMs);
     m_outputRetry.setSingleShot(true);
     connect(&m_outputRetry, &QTimer::timeout, this, [this] {
-        if (m_state == Transitioning && m_loaded)
+        if (latestState() == PlayState::Transitioning)
             play();
     });
+    applyVolume();
 }
 
 MusicPlayer::~MusicPlayer()
 {
-    // Qt's sound output handles pending events while it closes; none of them may reach a player
-    // that is going away, nor anyone listening to it.
+    // Nothing the output or the stream still has to say may reach a player that is going away,
+    // nor anyone listening to it; the output goes before the stream it takes from.
     m_stream->disconnect(this);
     const QSignalBlocker blocker(this);
-    if (m_sink) {
-        m_sink->disconnect(this);
-        delete m_sink; // before the stream it reads from
-        m_sink = nullptr;
-    }
+    delete m_output;
 }
 
 void MusicPlayer::setURL(const std::filesystem::path &url)
@@ -68,29 +58,27 @@ void MusicPlayer::setURL(const std::filesystem::path &url)
     m_loaded = false;
     m_outputRetry.stop();
     m_positionTimer.stop();
-    m_topUpTimer.stop();
-    if (m_sink)
-        m_sink->stop();
+    m_output->close();
     emit durationChanged(0);
     emit positionChanged(0);
     if (url.empty()) {
         m_stream->close();
-        m_state = Undefined;
+        setPlayState(PlayState::Undefined);
     } else {
         m_stream->load(url);
-        m_state = Transitioning;
+        setPlayState(PlayState::Transitioning);
     }
-    setPlayState(m_state);
 }
 
 void MusicPlayer::fileLoaded(Mp3Decoder::Error error)
 {
     if (error != Mp3Decoder::Error::None) {
-        m_state = Ready; // a file that cannot be played rests here: nothing restarts it
-        setPlayState(m_state);
+        setPlayState(PlayState::Ready); // a file that cannot be played rests here
         return;
     }
     m_loaded = true;
+    m_jumpedTo = 0;
+    m_joinedPass = false;
     emit durationChanged(duration());
     play(); // autoStart
 }
@@ -98,190 +86,129 @@ void MusicPlayer::fileLoaded(Mp3Decoder::Error error)
 void MusicPlayer::setOutputHeld(bool held)
 {
     m_outputHeld = held;
-    if (!held && m_loaded && m_state == Transitioning)
+    if (!held && latestState() == PlayState::Transitioning)
         play();
-}
-
-// Opens the sound output for the file's format on the default device and starts it pulling
-// from the stream. False when there is no output to be had now.
-bool MusicPlayer::startOutput()
-{
-    if (m_sink)
-        return startSink();
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull())
-        return false;
-    // 16-bit samples as decoded, or else 32-bit float ones: Windows mixes in float and converts
-    // other samples first, which Wine's audio cannot always do.
-    for (const QAudioFormat::SampleFormat sampleFormat :
-         {QAudioFormat::Int16, QAudioFormat::Float}) {
-        QAudioFormat format;
-        format.setSampleRate(m_stream->sampleRate());
-        format.setChannelCount(2);
-        format.setSampleFormat(sampleFormat);
-        if (!device.isFormatSupported(format))
-            continue;
-        m_stream->setFloatSamples(sampleFormat == QAudioFormat::Float);
-        m_sink = new QAudioSink(device, format, this);
-        m_sink->setBufferSize(format.bytesForDuration(kOutputBufferMs * 1000));
-        connect(m_sink, &QAudioSink::stateChanged, this, &MusicPlayer::outputStateChanged);
-        applyVolume();
-        if (startSink())
-            return true;
-    }
-    return false;
-}
-
-// Starts the open output pulling from the stream, up to kAheadMs ahead; on failure the output is
-// given up.
-bool MusicPlayer::startSink()
-{
-    m_handedOutAtStart = m_stream->framesHandedOut();
-    m_stream->setReadLimit(m_handedOutAtStart + qint64(m_stream->sampleRate()) * kAheadMs / 1000);
-    {
-        const QSignalBlocker blocker(m_sink); // a failure is handled here, not as a change
-        m_sink->start(m_stream);
-    }
-    if (m_sink->error() == QAudio::NoError && m_sink->state() != QAudio::StoppedState)
-        return true;
-    m_sink->disconnect(this);
-    m_sink->deleteLater();
-    m_sink = nullptr;
-    return false;
-}
-
-// Lets the output pull up to kAheadMs past what has been heard.
-void MusicPlayer::topUp()
-{
-    if (!m_sink)
-        return;
-    const qint64 heard = m_sink->processedUSecs() * m_stream->sampleRate() / 1000000;
-    m_stream->setReadLimit(m_handedOutAtStart + heard
-                           + qint64(m_stream->sampleRate()) * kAheadMs / 1000);
-}
-
-// An output that fails while playing (the sound server went away) is given up; a fresh one is
-// tried every few seconds, going on from where the music was.
-void MusicPlayer::outputStateChanged()
-{
-    if (!m_sink || m_sink->state() != QAudio::StoppedState
-        || (m_sink->error() != QAudio::FatalError && m_sink->error() != QAudio::OpenError
-            && m_sink->error() != QAudio::IOError))
-        return;
-    m_sink->disconnect(this);
-    m_sink->deleteLater();
-    m_sink = nullptr;
-    if (m_state == Playing) {
-        m_positionTimer.stop();
-        m_topUpTimer.stop();
-        m_state = Transitioning;
-        setPlayState(m_state);
-        m_outputRetry.start();
-    }
 }
 
 void MusicPlayer::play()
 {
     if (!m_loaded)
         return;
-    switch (m_state) {
-    case Playing:
-        return;
-    case Paused:
-        if (m_sink)
-            m_sink->resume();
+    switch (latestState()) {
+    case PlayState::Stopped:
+    case PlayState::MediaEnded:
+        // After the end of a pass the new one follows what the output still holds of it; after
+        // stop() the stream stands at the beginning already.
+        if (m_joinedPass)
+            m_output->restart(m_stream, 0, false);
         break;
-    case Stopped:
-    case MediaEnded:
-        m_stream->restart(0);
-        m_jumpedTo = 0;
-        [[fallthrough]];
-    case Transitioning:
-        if (m_outputHeld)
-            return;
-        // An output that is still open (after the end of a pass) goes on with the new pass.
-        if (!m_sink || m_sink->state() == QAudio::StoppedState) {
-            if (!startOutput()) {
-                m_state = Transitioning;
-                setPlayState(m_state);
-                m_outputRetry.start();
-                return;
-            }
-        }
+    case PlayState::Paused:
+    case PlayState::Transitioning:
         break;
     default:
         return;
     }
-    m_state = Playing;
+    if (m_outputHeld)
+        return;
+    m_outputRetry.stop();
+    m_output->play(m_stream);
+    if (!m_output->isRunning()) {
+        setPlayState(PlayState::Transitioning); // until the output runs or says it cannot
+        return;
+    }
+    setPlayState(PlayState::Playing);
     m_positionTimer.start();
-    m_topUpTimer.start();
-    setPlayState(m_state);
     emit positionChanged(position());
+    if (std::exchange(m_passEndedWhilePaused, false))
+        passEnded();
+}
+
+void MusicPlayer::outputRunning()
+{
+    if (latestState() == PlayState::Transitioning && m_loaded && !m_outputHeld)
+        play();
+}
+
+// No sound output to be had (no sound server, or it went away): the music waits where it is,
+// and a fresh output is tried every few seconds.
+void MusicPlayer::outputUnavailable()
+{
+    m_positionTimer.stop();
+    if (latestState() == PlayState::Playing)
+        setPlayState(PlayState::Transitioning);
+    if (latestState() == PlayState::Transitioning && m_loaded)
+        m_outputRetry.start();
 }
 
 void MusicPlayer::pause()
 {
-    if (m_state != Playing)
+    if (latestState() != PlayState::Playing)
         return;
-    if (m_sink)
-        m_sink->suspend();
+    m_pausedAt = position();
+    m_output->pause();
     m_positionTimer.stop();
-    m_topUpTimer.stop();
-    m_state = Paused;
-    setPlayState(m_state);
+    setPlayState(PlayState::Paused);
 }
 
 void MusicPlayer::stop()
 {
-    if (m_state != Playing && m_state != Paused)
+    const PlayState state = latestState();
+    if (state != PlayState::Playing && state != PlayState::Paused)
         return;
-    if (m_sink)
-        m_sink->stop();
+    m_output->pause();
+    m_output->restart(m_stream, 0, true);
     m_positionTimer.stop();
-    m_topUpTimer.stop();
-    m_stream->restart(0);
     m_jumpedTo = 0;
-    m_state = Stopped;
-    setPlayState(m_state);
+    m_joinedPass = false;
+    m_passEndedWhilePaused = false;
+    setPlayState(PlayState::Stopped);
     emit positionChanged(0);
 }
 
 void MusicPlayer::passEnded()
 {
-    if (m_state != Playing)
+    if (latestState() == PlayState::Paused) {
+        m_passEndedWhilePaused = true; // told when the music goes on
+        return;
+    }
+    if (latestState() != PlayState::Playing)
         return;
     m_positionTimer.stop();
-    m_topUpTimer.stop();
+    m_joinedPass = true;
     emit positionChanged(duration());
-    m_state = Stopped;
-    setPlayState(MediaEnded);
-    setPlayState(Stopped);
+    setPlayState(PlayState::MediaEnded);
+    setPlayState(PlayState::Stopped);
 }
 
 void MusicPlayer::setPosition(qint64 milliseconds)
 {
-    if (!m_loaded || (m_state != Playing && m_state != Paused))
+    const PlayState state = latestState();
+    if (!m_loaded || (state != PlayState::Playing && state != PlayState::Paused))
         return;
-    const qint64 frame = std::max<qint64>(milliseconds, 0) * m_stream->sampleRate() / 1000;
-    m_stream->restart(frame);
+    const std::int64_t frame = std::max<qint64>(milliseconds, 0) * m_stream->sampleRate() / 1000;
+    m_output->restart(m_stream, frame, true);
     m_jumpedTo = frame;
+    m_joinedPass = false;
+    m_passEndedWhilePaused = false;
     emit positionChanged(position());
 }
 
 qint64 MusicPlayer::position() const
 {
+    if (latestState() == PlayState::Paused)
+        return m_pausedAt;
     const int rate = m_stream->sampleRate();
     if (rate <= 0)
         return 0;
-    qint64 frame = m_stream->position();
-    // What the output and the sound server hold has been handed out but not heard yet.
-    if (m_sink && m_sink->state() != QAudio::StoppedState) {
-        const qint64 heard = m_sink->processedUSecs() * rate / 1000000;
-        frame -= std::max<qint64>(m_stream->framesHandedOut() - m_handedOutAtStart - heard, 0);
+    // What the output holds has been taken from the stream but not heard yet.
+    std::int64_t frame = m_stream->position() - m_output->queuedFrames();
+    if (frame < m_jumpedTo) {
+        // The end of the last pass, still being heard; or the sound from before a jump, which
+        // is not heard: the music is where it jumped to.
+        const std::int64_t length = m_stream->frameCount();
+        frame = m_joinedPass && length > 0 ? (frame % length + length) % length : m_jumpedTo;
     }
-    // After a jump the sound from before it is still draining; the music is where it jumped to.
-    frame = std::max(frame, m_jumpedTo);
-    return std::max<qint64>(frame, 0) * 1000 / rate;
+    return frame * 1000 / rate;
 }
 
 qint64 MusicPlayer::duration() const
@@ -311,23 +238,26 @@ void MusicPlayer::setMuted(bool muted)
 
 void MusicPlayer::applyVolume()
 {
-    if (m_sink)
-        m_sink->setVolume(m_muted ? 0.0 : outputGain(m_volume));
+    m_output->setGain(m_muted ? 0.0f : outputGain(m_volume));
 }
 
-void MusicPlayer::setPlayState(int state)
+MusicPlayer::PlayState MusicPlayer::latestState() const
+{
+    return m_announcing.isEmpty() ? m_state : m_announcing.last();
+}
+
+void MusicPlayer::setPlayState(PlayState state)
 {
     // Listeners may change the player from their slot (the window restarts it there). The
     // changes that causes are announced after every listener has heard the current one, so
     // each of them sees every state in order and playState() always tells the state announced.
-    const int last = m_announcing.isEmpty() ? m_playState : m_announcing.last();
-    if (state == last)
+    if (state == latestState())
         return;
     m_announcing.append(state);
     if (m_announcing.size() > 1)
         return; // announced by the loop below, further up the stack
     while (!m_announcing.isEmpty()) {
-        m_playState = m_announcing.first();
+        m_state = m_announcing.first();
         emit StatusChange();
         m_announcing.removeFirst();
     }

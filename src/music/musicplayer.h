@@ -6,22 +6,24 @@
 #include <QObject>
 #include <QTimer>
 
+#include <cstdint>
 #include <filesystem>
 
+class MusicOutput;
 class MusicStream;
-class QAudioSink;
 
 // The music player behind the player bar WindowsMediaPlayer1: one MP3 file, decoded by
-// MusicStream and played through QAudioSink. Writing the URL starts the file (autoStart is
+// MusicStream and heard through a MusicOutput. Writing the URL starts the file (autoStart is
 // always on, the play count is 1, and errors never open a dialog). StatusChange() is raised on
 // every change of the play state; when a pass has played to its end the state goes through
 // MediaEnded to Stopped, and play() on a stopped player plays the file from the beginning,
-// straight on without a gap when it follows the end of a pass.
+// straight on without a gap when it follows the end of a pass. Without a sound output the
+// player waits in Transitioning, trying again every few seconds, for as long as it takes.
 class MusicPlayer : public QObject
 {
     Q_OBJECT
 public:
-    enum PlayState {
+    enum class PlayState : std::int32_t {
         Undefined = 0, // no file handed over
         Stopped = 1,
         Paused = 2,
@@ -32,12 +34,14 @@ public:
     };
     Q_ENUM(PlayState)
 
-    explicit MusicPlayer(QObject *parent = nullptr);
+    // With the platform's own output unless another is given (the player takes it over).
+    explicit MusicPlayer(QObject *parent = nullptr, MusicOutput *output = nullptr);
     ~MusicPlayer() override;
 
     void setURL(const std::filesystem::path &url);
 
-    int playState() const { return m_playState; }
+    // The state last announced by StatusChange() (a listener hears each one in turn).
+    PlayState playState() const { return m_state; }
     qint64 position() const; // ms into the file, as heard
     qint64 duration() const; // ms; 0 while unknown
     int volume() const { return m_volume; }
@@ -63,25 +67,24 @@ signals:
     void mutedChanged(bool muted);
 
 private:
+    PlayState latestState() const;
+    void setPlayState(PlayState state);
     void fileLoaded(Mp3Decoder::Error error);
     void passEnded();
-    bool startOutput();
-    bool startSink();
-    void topUp();
-    void outputStateChanged();
+    void outputRunning();
+    void outputUnavailable();
     void applyVolume();
-    void setPlayState(int state);
 
     MusicStream *m_stream = nullptr;
-    QAudioSink *m_sink = nullptr;
+    MusicOutput *m_output = nullptr;
     QTimer m_positionTimer; // while playing, tells the bar where the music is
-    QTimer m_topUpTimer; // while playing, lets the output pull a little further
     QTimer m_outputRetry; // while no sound output could be opened
-    int m_state = Undefined; // what the player does now
-    int m_playState = Undefined; // the state last announced
-    QList<int> m_announcing; // states to announce, the one being announced first
-    qint64 m_jumpedTo = 0; // the frame the music last started from
-    qint64 m_handedOutAtStart = 0; // the stream's count when the output last started
+    PlayState m_state = PlayState::Undefined;
+    QList<PlayState> m_announcing; // states to announce, the one being announced first
+    std::int64_t m_jumpedTo = 0; // the frame the music last started from, dropping what was queued
+    qint64 m_pausedAt = 0; // ms; what the output holds while paused is not a measure of it
+    bool m_joinedPass = false; // a new pass follows the queued end of the last one
+    bool m_passEndedWhilePaused = false;
     int m_volume = 50;
     bool m_muted = false;
     bool m_outputHeld = false;

@@ -1,7 +1,13 @@
 #include "musicstream.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -12,55 +18,105 @@ std::int64_t framesIn(const std::vector<std::int16_t> &samples)
     return std::int64_t(samples.size() / 2);
 }
 
+struct Block
+{
+    std::int64_t start = 0; // the file's frame of samples[0], or where the file ended
+    std::vector<std::int16_t> samples; // empty for the end of the file
+    int generation = 0;
+};
+
 } // namespace
 
+// What the stream shares with the decoding thread of one file. The thread keeps it for as long
+// as it runs, so the stream can let go of it without waiting.
+struct MusicStream::Shared
+{
+    std::mutex mutex;
+    std::condition_variable wake; // the decoding thread waits on it
+    MusicStream *owner = nullptr; // null once the stream has let go
+    std::atomic<bool> stopping = false;
+
+    // Set by the decoding thread before loaded(), then only read.
+    std::vector<std::int16_t> head; // the first second
+    bool headIsWholeFile = false;
+    int sampleRate = 0;
+    std::int64_t capacity = 0; // frames decoded ahead
+
+    std::deque<Block> blocks;
+    std::int64_t queuedFrames = 0;
+    int generation = 0;
+    std::int64_t seekTo = -1; // where the thread is to go on decoding; -1: where it is
+    bool decoderIdle = false; // the file's end could not be left; waiting for a seek
+
+    std::int64_t position = 0;
+    std::int64_t frameCount = 0;
+    bool ended = false;
+    int restarts = 0; // an end told after a restart is no longer news
+    bool takerStarved = false; // a take got fewer frames than it asked for
+    bool floatSamples = false;
+
+    // Apart from the rest, so that the call into a taker holds no lock a taker takes.
+    std::mutex wakeUpMutex;
+    std::function<void()> wakeUp;
+
+    // Tells the stream's own thread; only while the stream is there (the mutex held).
+    template<typename Signal>
+    void tell(Signal signal)
+    {
+        if (owner)
+            QMetaObject::invokeMethod(owner, signal, Qt::QueuedConnection);
+    }
+};
+
 MusicStream::MusicStream(QObject *parent)
-    : QIODevice(parent)
-{ }
+    : QObject(parent)
+    , m_shared(std::make_shared<Shared>())
+{
+    m_shared->owner = this;
+}
 
 MusicStream::~MusicStream()
 {
-    stopDecoding();
+    close();
+    m_shared->owner = nullptr;
 }
 
-void MusicStream::stopDecoding()
+// Lets go of the file loaded last: its decoding thread ends on its own, whenever the read it
+// may be stuck in returns.
+void MusicStream::close()
 {
-    if (m_thread.joinable()) {
-        m_thread.request_stop();
-        m_thread.join();
+    const std::shared_ptr<Shared> old = std::exchange(m_shared, std::make_shared<Shared>());
+    m_shared->owner = this;
+    m_shared->wakeUp = m_wakeUp;
+    {
+        const std::lock_guard lock(old->mutex);
+        old->owner = nullptr;
+        old->stopping = true;
+        m_shared->floatSamples = old->floatSamples;
     }
+    old->wake.notify_all();
+    const std::lock_guard lock(old->wakeUpMutex);
+    old->wakeUp = nullptr;
 }
 
 void MusicStream::load(const std::filesystem::path &path)
 {
-    stopDecoding();
     close();
-    m_head.clear();
-    m_headIsWholeFile = false;
-    m_sampleRate = 0;
-    m_blocks.clear();
-    m_queuedFrames = 0;
-    m_seekTo = -1;
-    m_decoderIdle = false;
-    m_position = 0;
-    m_frameCount = 0;
-    m_ended = false;
-    ++m_generation;
-    ++m_loadId;
-    m_thread = std::jthread([this, path](std::stop_token stop) { decodeFile(stop, path); });
+    std::thread(&MusicStream::decodeFile, m_shared, path).detach();
 }
 
 // The decoding thread: opens the file, keeps its first second, then stays a little ahead of the
-// reader, and at the end of the file goes on from the end of that first second.
-void MusicStream::decodeFile(std::stop_token stop, std::filesystem::path path)
+// taker, and at the end of the file goes on from the end of that first second.
+void MusicStream::decodeFile(std::shared_ptr<Shared> shared, std::filesystem::path path)
 {
+    Shared &s = *shared;
     Mp3Decoder decoder;
     Mp3Decoder::Error error = decoder.open(path);
     std::vector<std::int16_t> head;
     std::vector<std::int16_t> afterHead; // the first block past the first second, if any
     if (error == Mp3Decoder::Error::None) {
         const int headFrames = decoder.sampleRate(); // one second
-        while (framesIn(head) < headFrames && !stop.stop_requested())
+        while (framesIn(head) < headFrames && !s.stopping)
             if (decoder.decode(
                         head,
                         int(std::min<std::int64_t>(kFramesPerBlock, headFrames - framesIn(head))))
@@ -71,194 +127,228 @@ void MusicStream::decodeFile(std::stop_token stop, std::filesystem::path path)
         else if (framesIn(head) == headFrames)
             decoder.decode(afterHead, kFramesPerBlock);
     }
-    if (stop.stop_requested())
-        return;
-    const int loadId = m_loadId;
-    const int generation = m_generation;
     const bool wholeFile = error == Mp3Decoder::Error::None && afterHead.empty();
     const std::int64_t headFrames = framesIn(head);
-    const std::int64_t estimate = wholeFile ? headFrames : decoder.frameCount();
-    const int rate = decoder.sampleRate();
-    QMetaObject::invokeMethod(
-            this,
-            [this, error, head = std::move(head), wholeFile, estimate, rate, loadId]() mutable {
-                if (loadId != m_loadId)
-                    return;
-                if (error == Mp3Decoder::Error::None) {
-                    m_head = std::move(head);
-                    m_headIsWholeFile = wholeFile;
-                    m_frameCount = estimate;
-                    m_sampleRate = rate;
-                    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-                }
-                emit loaded(error);
-            },
-            Qt::QueuedConnection);
+    std::unique_lock lock(s.mutex);
+    if (s.stopping)
+        return;
+    if (error == Mp3Decoder::Error::None) {
+        s.head = std::move(head);
+        s.headIsWholeFile = wholeFile;
+        s.frameCount = wholeFile ? headFrames : decoder.frameCount();
+        s.sampleRate = decoder.sampleRate();
+        // Several blocks at any rate, and more than a sound output asks for at once.
+        s.capacity = std::max<std::int64_t>(s.sampleRate * 3 / 2, 4 * kFramesPerBlock);
+    }
+    s.tell([owner = s.owner, error] { emit owner->loaded(error); });
     if (error != Mp3Decoder::Error::None || wholeFile)
         return; // all there is to play is in the first second
 
-    int decodingFor = generation;
-    const std::int64_t capacity = decoder.sampleRate() / 2; // half a second ahead
+    int decodingFor = s.generation;
+    s.queuedFrames = framesIn(afterHead);
+    s.blocks.push_back({headFrames, std::move(afterHead), decodingFor});
+    std::int64_t next = headFrames + s.queuedFrames; // the frame the decoder stands at
     std::vector<std::int16_t> samples;
-    std::unique_lock lock(m_mutex);
-    m_queuedFrames = framesIn(afterHead);
-    m_blocks.push_back({headFrames, std::move(afterHead), decodingFor});
-    std::int64_t next = headFrames + m_queuedFrames; // the frame the decoder stands at
-    while (!stop.stop_requested()) {
-        m_wake.wait(lock, stop, [this, capacity] {
-            return m_seekTo >= 0 || (!m_decoderIdle && m_queuedFrames < capacity);
+    for (;;) {
+        s.wake.wait(lock, [&s] {
+            return s.stopping || s.seekTo >= 0 || (!s.decoderIdle && s.queuedFrames < s.capacity);
         });
-        if (stop.stop_requested())
-            break;
-        if (m_seekTo >= 0) {
-            const std::int64_t target = m_seekTo;
-            m_seekTo = -1;
-            decodingFor = m_generation;
-            m_decoderIdle = false;
+        if (s.stopping)
+            return;
+        bool pushed = false;
+        if (s.seekTo >= 0) {
+            const std::int64_t target = s.seekTo;
+            s.seekTo = -1;
+            decodingFor = s.generation;
+            s.decoderIdle = false;
             lock.unlock();
             const bool reached = target == next || decoder.seek(target);
             lock.lock();
             next = target;
             if (!reached) {
-                m_blocks.push_back({target, {}, decodingFor});
-                m_decoderIdle = true;
+                s.blocks.push_back({target, {}, decodingFor});
+                s.decoderIdle = true;
+                pushed = true;
             }
-            continue;
-        }
-        lock.unlock();
-        samples.clear();
-        const int frames = decoder.decode(samples, kFramesPerBlock);
-        bool wentOn = true;
-        if (frames == 0)
-            wentOn = decoder.seek(headFrames);
-        lock.lock();
-        if (decodingFor != m_generation || m_seekTo >= 0) {
-            next = -1; // told to go elsewhere meanwhile: this is not wanted
-            continue;
-        }
-        if (frames > 0) {
-            m_blocks.push_back({next, samples, decodingFor});
-            m_queuedFrames += frames;
-            next += frames;
         } else {
-            // The end of the file, and straight on with the next pass after its first second;
-            // a file that has come to end there (it changed meanwhile) waits for a new start.
-            m_blocks.push_back({next, {}, decodingFor});
-            m_decoderIdle = !wentOn || next == headFrames;
-            next = headFrames;
+            lock.unlock();
+            samples.clear();
+            const int frames = decoder.decode(samples, kFramesPerBlock);
+            bool wentOn = true;
+            if (frames == 0)
+                wentOn = decoder.seek(headFrames);
+            lock.lock();
+            if (s.stopping)
+                return;
+            if (decodingFor != s.generation || s.seekTo >= 0) {
+                next = -1; // told to go elsewhere meanwhile: this is not wanted
+                continue;
+            }
+            pushed = true;
+            if (frames > 0) {
+                s.blocks.push_back({next, samples, decodingFor});
+                s.queuedFrames += frames;
+                next += frames;
+            } else {
+                // The end of the file, and straight on with the next pass after its first
+                // second; a file that has come to end there (it changed meanwhile) waits for a
+                // new start.
+                s.blocks.push_back({next, {}, decodingFor});
+                s.decoderIdle = !wentOn || next == headFrames;
+                next = headFrames;
+            }
+        }
+        if (pushed && s.takerStarved) {
+            s.takerStarved = false;
+            lock.unlock();
+            {
+                const std::lock_guard wakeUpLock(s.wakeUpMutex);
+                if (s.wakeUp)
+                    s.wakeUp();
+            }
+            lock.lock();
         }
     }
 }
 
-void MusicStream::setReadLimit(std::int64_t frames)
+int MusicStream::sampleRate() const
 {
-    const bool raised = frames > m_readLimit;
-    m_readLimit = frames;
-    if (raised && m_heldByLimit) {
-        m_heldByLimit = false;
-        emit readyRead();
-    }
+    const std::lock_guard lock(m_shared->mutex);
+    return m_shared->sampleRate;
 }
 
-qint64 MusicStream::readData(char *data, qint64 maxSize)
+std::int64_t MusicStream::frameCount() const
 {
-    const std::int64_t room = std::max<std::int64_t>(m_readLimit - m_handedOut, 0);
-    const std::int64_t wanted = std::min<std::int64_t>(maxSize / bytesPerFrame(), room);
-    m_heldByLimit = wanted == 0;
+    const std::lock_guard lock(m_shared->mutex);
+    return m_shared->frameCount;
+}
+
+std::int64_t MusicStream::position() const
+{
+    const std::lock_guard lock(m_shared->mutex);
+    return m_shared->position;
+}
+
+void MusicStream::setFloatSamples(bool on)
+{
+    const std::lock_guard lock(m_shared->mutex);
+    m_shared->floatSamples = on;
+}
+
+int MusicStream::bytesPerFrame() const
+{
+    const std::lock_guard lock(m_shared->mutex);
+    return m_shared->floatSamples ? 2 * 4 : 2 * 2;
+}
+
+void MusicStream::setWakeUp(std::function<void()> wakeUp)
+{
+    m_wakeUp = wakeUp;
+    const std::lock_guard lock(m_shared->wakeUpMutex);
+    m_shared->wakeUp = std::move(wakeUp);
+}
+
+std::int64_t MusicStream::take(void *data, std::int64_t frames, bool *atEnd)
+{
+    Shared &s = *m_shared;
+    std::unique_lock lock(s.mutex);
+    const int bytesPerFrame = s.floatSamples ? 2 * 4 : 2 * 2;
     std::int64_t copied = 0;
-    const auto copy = [&](const std::int16_t *from, std::int64_t frames) {
-        if (m_floatSamples) {
-            char *to = data + copied * bytesPerFrame(); // not necessarily aligned for float
-            for (std::int64_t i = 0; i < frames * 2; ++i) {
+    const auto copy = [&](const std::int16_t *from, std::int64_t n) {
+        char *to = static_cast<char *>(data) + copied * bytesPerFrame;
+        if (s.floatSamples) {
+            for (std::int64_t i = 0; i < n * 2; ++i) { // `to` is not necessarily float-aligned
                 const float sample = float(from[i]) / 32768.0f;
                 std::memcpy(to + i * sizeof sample, &sample, sizeof sample);
             }
         } else {
-            std::memcpy(data + copied * bytesPerFrame(), from, size_t(frames) * bytesPerFrame());
+            std::memcpy(to, from, size_t(n) * bytesPerFrame);
         }
-        copied += frames;
-        m_position += frames;
-        m_handedOut += frames;
+        copied += n;
+        s.position += n;
     };
-    const std::int64_t headFrames = framesIn(m_head);
-    const bool endedBefore = m_ended;
-    std::unique_lock lock(m_mutex, std::defer_lock);
-    while (copied < wanted && !m_ended) {
-        if (m_position < headFrames) {
-            const std::int64_t n = std::min(headFrames - m_position, wanted - copied);
-            copy(m_head.data() + m_position * 2, n);
+    const std::int64_t headFrames = framesIn(s.head);
+    bool endedNow = false;
+    while (copied < frames && !s.ended) {
+        if (s.position < headFrames) {
+            const std::int64_t n = std::min(headFrames - s.position, frames - copied);
+            copy(s.head.data() + s.position * 2, n);
             continue;
         }
-        if (m_headIsWholeFile) {
-            m_ended = true;
+        if (s.headIsWholeFile) {
+            s.ended = endedNow = true;
             break;
         }
-        if (!lock.owns_lock())
-            lock.lock();
-        while (!m_blocks.empty()
-               && (m_blocks.front().generation != m_generation
-                   || (!m_blocks.front().samples.empty()
-                       && m_blocks.front().start + framesIn(m_blocks.front().samples)
-                               <= m_position))) {
-            m_queuedFrames -= framesIn(m_blocks.front().samples);
-            m_blocks.pop_front();
+        while (!s.blocks.empty()
+               && (s.blocks.front().generation != s.generation
+                   || (!s.blocks.front().samples.empty()
+                       && s.blocks.front().start + framesIn(s.blocks.front().samples)
+                               <= s.position))) {
+            s.queuedFrames -= framesIn(s.blocks.front().samples);
+            s.blocks.pop_front();
         }
-        if (m_blocks.empty() || m_blocks.front().start > m_position)
-            break; // the decoder is behind: hand out what there is
-        Block &block = m_blocks.front();
+        if (s.blocks.empty() || s.blocks.front().start > s.position) {
+            s.takerStarved = true; // the decoder is behind: hand out what there is
+            break;
+        }
+        Block &block = s.blocks.front();
         if (block.samples.empty()) {
-            m_frameCount = block.start;
-            m_blocks.pop_front();
-            m_ended = true;
+            s.frameCount = block.start;
+            s.blocks.pop_front();
+            s.ended = endedNow = true;
             break;
         }
-        const std::int64_t offset = m_position - block.start;
-        const std::int64_t n = std::min(framesIn(block.samples) - offset, wanted - copied);
+        const std::int64_t offset = s.position - block.start;
+        const std::int64_t n = std::min(framesIn(block.samples) - offset, frames - copied);
         copy(block.samples.data() + offset * 2, n);
         if (offset + n == framesIn(block.samples)) {
-            m_queuedFrames -= framesIn(block.samples);
-            m_blocks.pop_front();
+            s.queuedFrames -= framesIn(block.samples);
+            s.blocks.pop_front();
         }
     }
-    if (lock.owns_lock()) {
-        lock.unlock();
-        m_wake.notify_one();
+    if (endedNow)
+        s.tell([owner = s.owner, shared = &s, restarts = s.restarts] {
+            owner->tellEnd(shared, restarts);
+        });
+    if (atEnd)
+        *atEnd = s.ended;
+    lock.unlock();
+    s.wake.notify_one();
+    return copied;
+}
+
+// The end of a pass is told unless the stream has gone on, or been given another file, since.
+void MusicStream::tellEnd(const Shared *shared, int restarts)
+{
+    {
+        const std::lock_guard lock(m_shared->mutex);
+        if (shared != m_shared.get() || restarts != m_shared->restarts)
+            return;
     }
-    if (m_ended && !endedBefore)
-        QMetaObject::invokeMethod(this, &MusicStream::endReached, Qt::QueuedConnection);
-    return copied * bytesPerFrame();
-}
-
-qint64 MusicStream::writeData(const char *, qint64)
-{
-    return -1;
-}
-
-qint64 MusicStream::bytesAvailable() const
-{
-    return m_ended ? 0 : QIODevice::bytesAvailable() + kFramesPerBlock * bytesPerFrame();
+    emit endReached();
 }
 
 void MusicStream::restart(std::int64_t frame)
 {
-    frame = std::max<std::int64_t>(frame, 0);
-    const std::int64_t headFrames = framesIn(m_head);
-    if (m_headIsWholeFile)
-        frame = std::min(frame, headFrames);
+    Shared &s = *m_shared;
     {
-        const std::lock_guard lock(m_mutex);
+        const std::lock_guard lock(s.mutex);
+        frame = std::max<std::int64_t>(frame, 0);
+        const std::int64_t headFrames = framesIn(s.head);
+        if (s.headIsWholeFile)
+            frame = std::min(frame, headFrames);
         // After the end of the file the decoder has gone on from the end of the first second
         // already; a new pass from the beginning just takes that up.
-        const bool takeUp = m_ended && frame == 0 && !m_decoderIdle;
-        if (!takeUp && !m_headIsWholeFile) {
-            ++m_generation;
-            m_blocks.clear();
-            m_queuedFrames = 0;
-            m_seekTo = std::max(frame, headFrames);
+        const bool takeUp = s.ended && frame == 0 && !s.decoderIdle;
+        if (!takeUp && !s.headIsWholeFile) {
+            ++s.generation;
+            s.blocks.clear();
+            s.queuedFrames = 0;
+            s.seekTo = std::max(frame, headFrames);
         }
+        s.position = frame;
+        s.ended = false;
+        ++s.restarts;
     }
-    m_wake.notify_one();
-    m_position = frame;
-    m_ended = false;
-    emit readyRead();
+    s.wake.notify_one();
 }

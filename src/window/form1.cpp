@@ -14,7 +14,6 @@
 #include "plantlist.h"
 #include "playercontrols.h"
 #include "readablecolour.h"
-#include "replayrule.h"
 #include "windowcolours.h"
 
 #include <QApplication>
@@ -416,8 +415,10 @@ void Form1::Form_Load()
 }
 
 // Whenever the player comes to rest stopped (the music has ended, or its stop button was
-// pressed), the music starts again.
+// pressed), the music starts again. Any other state, a pause among them, is left as it is;
+// nothing is counted or delayed.
 void Form1::WindowsMediaPlayer1_StatusChange()
 {
-    replayIfStopped(*m_player);
+    if (m_player->playState() == MusicPlayer::PlayState::Stopped)
+        m_player->play();
 }

@@ -1,7 +1,5 @@
 #include "playercontrols.h"
 
-#include "musicplayer.h"
-
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -202,7 +200,7 @@ PlayerControls::PlayerControls(QWidget *parent)
             [this] { emit seek(m_seekSlider->sliderPosition()); });
     connect(m_volumeSlider, &QSlider::valueChanged, this, &PlayerControls::changeVolume);
 
-    setPlayState(MusicPlayer::Undefined);
+    setPlayState(MusicPlayer::PlayState::Undefined);
     setVolume(50);
     showTimes();
 }
@@ -281,11 +279,11 @@ QString PlayerControls::formatTime(qint64 milliseconds)
                      : minutesAndSeconds;
 }
 
-void PlayerControls::setPlayState(int playState)
+void PlayerControls::setPlayState(MusicPlayer::PlayState playState)
 {
     m_playState = playState;
-    m_playButton->setChecked(playState == MusicPlayer::Playing);
-    m_pauseButton->setChecked(playState == MusicPlayer::Paused);
+    m_playButton->setChecked(playState == MusicPlayer::PlayState::Playing);
+    m_pauseButton->setChecked(playState == MusicPlayer::PlayState::Paused);
 }
 
 void PlayerControls::setDuration(qint64 milliseconds)

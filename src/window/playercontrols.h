@@ -1,5 +1,7 @@
 #pragma once
 
+#include "musicplayer.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -20,7 +22,7 @@ public:
     static QString formatTime(qint64 milliseconds);
 
 public slots:
-    void setPlayState(int playState);
+    void setPlayState(MusicPlayer::PlayState playState);
     void setDuration(qint64 milliseconds);
     void setPosition(qint64 milliseconds);
     void setVolume(int volume);
@@ -52,6 +54,6 @@ private:
     QSlider *m_volumeSlider = nullptr;
     qint64 m_duration = 0;
     qint64 m_position = 0;
-    int m_playState = 0;
+    MusicPlayer::PlayState m_playState = MusicPlayer::PlayState::Undefined;
     bool m_muted = false;
 };
