@@ -29,9 +29,9 @@ PhotoLoader::PhotoLoader(QObject *parent)
     , m_shared(std::make_shared<Shared>())
 { }
 
-// The thread may be held in a read by a stalled file system; the window does not wait for that
-// to end. Whatever the thread decodes stops at once, and the thread touches nothing of the
-// window's once told to quit.
+// Whatever the thread decodes stops at once; a read held up by a stalled file system may not end
+// for long, so the window waits for the thread half a second at most, and then leaves it to end
+// by itself: once told to quit it touches nothing of the window's.
 PhotoLoader::~PhotoLoader()
 {
     if (!m_thread.joinable())
