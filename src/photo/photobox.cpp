@@ -39,7 +39,6 @@ bool PhotoBox::showPhoto(const std::filesystem::path &file, const QString &path)
 void PhotoBox::display(const PhotoRead &read)
 {
     m_picture = read.picture;
-    m_picture.setDevicePixelRatio(m_pixelRatio);
     m_notice = photoNotice(read.problem, m_path);
     update();
 }
@@ -48,8 +47,9 @@ void PhotoBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
-    if (!m_picture.isNull())
-        painter.drawImage(QPoint(0, 0), m_picture);
+    if (!m_picture.isNull()) // one picture pixel on each pixel of the screen
+        painter.drawImage(QRectF(QPointF(0, 0), QSizeF(m_picture.size()) / m_pixelRatio),
+                          m_picture);
     if (m_notice.isEmpty())
         return;
     // Each line on one line: a long folder is shortened in its middle, where its own name and

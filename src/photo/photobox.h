@@ -27,7 +27,7 @@ public:
     // True when a picture is shown now.
     bool showPhoto(const std::filesystem::path &file, const QString &path);
 
-    // What the box shows, in the screen's pixels (see QImage::devicePixelRatio).
+    // The picture the box shows, in the screen's pixels.
     QImage picture() const { return m_picture; }
     QString notice() const { return m_notice; }
 
@@ -43,7 +43,7 @@ private:
 
     PhotoLoader *m_loader = nullptr;
     QString m_path; // the latest photo asked for
-    qreal m_pixelRatio = 1; // the screen's pixels per box pixel when it was asked for
+    qreal m_pixelRatio = 1; // the screen's pixels per box pixel when the photo was asked for
     QImage m_picture;
     QString m_notice;
 };
