@@ -12,7 +12,7 @@
 // painting its first frame.
 int probeStartPhases(int argc, char *argv[], const QString &folder);
 
-// CPU time (of the window's thread) and wall time from a key press in the plant list to the
+// CPU time (of all the process's threads) and wall time from a key press in the plant list to the
 // painted photo, per selection, alternating between two plants; and how far the measured
 // choices raise the peak resident memory above the memory of the window before the first one.
 int probeSelection(int argc, char *argv[], const QString &folder, int selections);

@@ -278,7 +278,7 @@ void Bench::startup()
                     Met::NoGoal});
 }
 
-// Choosing a plant: CPU of the window's thread per selection against one full decode.
+// Choosing a plant: CPU of the whole process per selection against one full decode.
 void Bench::select()
 {
     const QString camera = work.filePath(QStringLiteral("camera.jpg"));

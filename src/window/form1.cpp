@@ -348,7 +348,9 @@ void Form1::List1_Click()
     const std::optional<HerbDisplay> display = composeHerbDisplay(n, folder);
     if (!display)
         return;
-    // A program folder the system cannot tell names no file, never one at the root.
+    // The photo first, then the facts. A photo that is not read within a blink (a file system
+    // that stalls, a costly file) shows when it comes: the facts do not wait for it. A program
+    // folder the system cannot tell names no file, never one at the root.
     m_picture->showPhoto(folder.empty() ? std::filesystem::path() : display->photoFile,
                          display->photoPath);
     for (int index = 0; index < kHerbFieldCount; ++index) {

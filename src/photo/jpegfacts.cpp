@@ -58,7 +58,6 @@ JpegFacts jpegFacts(QByteArrayView data)
     const qsizetype size = data.size();
     if (size < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8)
         return facts;
-    facts.jpeg = true;
     bool orientationSeen = false;
     qsizetype at = 2;
     for (;;) {
@@ -74,7 +73,7 @@ JpegFacts jpegFacts(QByteArrayView data)
             break;
         const unsigned char code = bytes[at++];
         if (code == 0xD9)
-            return facts;
+            break;
         if (code == 0x00 || code == 0x01 || (code >= 0xD0 && code <= 0xD7))
             continue;
         if (at + 2 > size)
@@ -92,6 +91,5 @@ JpegFacts jpegFacts(QByteArrayView data)
         }
         at += length;
     }
-    facts.cutShort = true;
     return facts;
 }

@@ -11,6 +11,10 @@ namespace {
 // Above this libjpeg refuses to allocate, rather than use memory without bound.
 constexpr long kMaxDecoderMemory = 256L * 1024 * 1024;
 
+// What the input gives once the file's bytes have run out: an end-of-image marker, as the
+// library's own sources do.
+const JOCTET kEndOfImage[] = {0xFF, JPEG_EOI};
+
 // Warnings that mean the data itself is broken. Others (an unknown JFIF version, an odd Adobe
 // transform code, a bad ICC profile) do not change the pixels.
 bool meansCorruptData(int code)
@@ -31,39 +35,87 @@ bool meansCorruptData(int code)
     }
 }
 
-// glibc raises its threshold for giving large blocks their own mapping to the largest block
-// freed so far. A progressive photo's coefficients (36 MB for 12 MP) would then come from the
-// heap, stay there when freed, and the next photo's would be laid beside them: the peak grows
-// by a half. A fixed threshold gives every such block back to the system as it is freed.
+template<typename Info>
+JpegDecoder *decoderOf(Info info)
+{
+    return static_cast<JpegDecoder *>(info->client_data);
+}
+
+// glibc gives a block a mapping of its own only above a threshold, which it raises to the
+// largest such block freed so far, and hands the top of its heap back to the system when more
+// than twice that lies free there. Left to itself it would raise the threshold to a progressive
+// photo's coefficients (24 MB for the brightness of 12 MP) and lay the next photo's in the heap
+// beside the last ones: the peak grows by a half. Fixed thresholds map such blocks and return
+// them as they are freed, while what a camera photo needs besides (its file's bytes, the
+// decoder's rows, the part shown) stays in the heap for the next photo instead of being faulted
+// in afresh every time.
 void keepLargeBlocksMapped()
 {
 #ifdef __GLIBC__
-    static const bool once = mallopt(M_MMAP_THRESHOLD, 1024 * 1024) != 0;
+    static const bool once = mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024) != 0
+            && mallopt(M_TRIM_THRESHOLD, 8 * 1024 * 1024) != 0;
     Q_UNUSED(once);
 #endif
 }
 
 } // namespace
 
-JpegDecoder::JpegDecoder(QByteArrayView data)
+JpegDecoder::JpegDecoder(Input input)
+    : m_input(std::move(input))
 {
     keepLargeBlocksMapped();
-    m_info.err = jpeg_std_error(&m_errors.manager);
-    m_errors.manager.error_exit = [](j_common_ptr info) {
-        std::longjmp(reinterpret_cast<Errors *>(info->err)->jump, 1);
-    };
-    m_errors.manager.emit_message = [](j_common_ptr info, int level) {
+    m_info.client_data = this;
+    m_info.err = jpeg_std_error(&m_errors);
+    m_errors.error_exit = [](j_common_ptr info) { std::longjmp(decoderOf(info)->m_jump, 1); };
+    m_errors.emit_message = [](j_common_ptr info, int level) {
         if (level < 0 && meansCorruptData(info->err->msg_code))
-            ++reinterpret_cast<Errors *>(info->err)->damage;
+            ++decoderOf(info)->m_damage;
     };
-    m_errors.manager.output_message = [](j_common_ptr) {};
-    if (setjmp(m_errors.jump))
+    m_errors.output_message = [](j_common_ptr) {};
+
+    m_source.init_source = [](j_decompress_ptr) {};
+    m_source.term_source = [](j_decompress_ptr) {};
+    m_source.resync_to_restart = jpeg_resync_to_restart;
+    m_source.fill_input_buffer = [](j_decompress_ptr info) -> boolean {
+        const QByteArrayView piece = decoderOf(info)->m_input();
+        if (piece.isEmpty()) {
+            WARNMS(info, JWRN_JPEG_EOF);
+            info->src->next_input_byte = kEndOfImage;
+            info->src->bytes_in_buffer = sizeof kEndOfImage;
+        } else {
+            info->src->next_input_byte = reinterpret_cast<const JOCTET *>(piece.data());
+            info->src->bytes_in_buffer = std::size_t(piece.size());
+        }
+        return TRUE;
+    };
+    m_source.skip_input_data = [](j_decompress_ptr info, long count) {
+        jpeg_source_mgr *source = info->src;
+        while (count > long(source->bytes_in_buffer)) {
+            count -= long(source->bytes_in_buffer);
+            source->fill_input_buffer(info);
+            if (source->next_input_byte == kEndOfImage)
+                return; // nothing left to skip: the end stays to be read
+        }
+        if (count > 0) {
+            source->next_input_byte += count;
+            source->bytes_in_buffer -= std::size_t(count);
+        }
+    };
+    m_progress.progress_monitor = [](j_common_ptr info) {
+        JpegDecoder *self = decoderOf(info);
+        if (self->m_stop && self->m_stop(self->m_info.input_scan_number)) {
+            self->m_stopped = true;
+            std::longjmp(self->m_jump, 1);
+        }
+    };
+
+    if (setjmp(m_jump))
         return;
     jpeg_create_decompress(&m_info);
     m_info.mem->max_memory_to_use = kMaxDecoderMemory;
-    jpeg_mem_src(&m_info, reinterpret_cast<const unsigned char *>(data.data()),
-                 static_cast<unsigned long>(data.size()));
+    m_info.src = &m_source;
     m_headerRead = jpeg_read_header(&m_info, TRUE) == JPEG_HEADER_OK;
+    m_multiScan = m_headerRead && jpeg_has_multiple_scans(&m_info);
 }
 
 JpegDecoder::~JpegDecoder()
@@ -78,7 +130,7 @@ QSize JpegDecoder::size() const
 
 qint64 JpegDecoder::heldCoefficientBytes() const
 {
-    if (!m_headerRead || !jpeg_has_multiple_scans(const_cast<j_decompress_ptr>(&m_info)))
+    if (!m_multiScan)
         return 0;
     qint64 blocks = 0;
     for (int c = 0; c < m_info.num_components; ++c) {
@@ -93,12 +145,14 @@ qint64 JpegDecoder::heldCoefficientBytes() const
     return blocks * DCTSIZE2 * qint64(sizeof(JCOEF));
 }
 
-QImage JpegDecoder::decode(const QRect &region)
+QImage JpegDecoder::decode(const QRect &region, const Stop &stop)
 {
     if (!m_headerRead || region.isEmpty() || !QRect(QPoint(0, 0), size()).contains(region))
         return {};
     m_rows = QImage();
-    if (setjmp(m_errors.jump)) {
+    m_stop = stop;
+    m_info.progress = &m_progress;
+    if (setjmp(m_jump)) {
         jpeg_abort_decompress(&m_info);
         return {};
     }
