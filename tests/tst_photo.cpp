@@ -4,27 +4,19 @@
 // camera file cut anywhere. A photo on a file system that stalls, and slow photos chosen in a
 // quick run, never hold up the facts.
 
-#include "form1.h"
-#include "herbdisplay.h"
+#include "bookwindow.h"
 #include "jpegfacts.h"
-#include "pathtext.h"
 #include "photobox.h"
 #include "photoreader.h"
 #include "regularfile.h"
 
-#include <QBuffer>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QKeyEvent>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSemaphore>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QtMath>
 
 #include <jpeglib.h>
@@ -39,20 +31,7 @@
 
 namespace {
 
-const QColor kDarkGreen(0, 64, 0);
-
-bool near(const QColor &a, const QColor &b)
-{
-    return qAbs(a.red() - b.red()) < 24 && qAbs(a.green() - b.green()) < 24
-            && qAbs(a.blue() - b.blue()) < 24;
-}
-
-QImage solid(const QSize &size, const QColor &colour)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
-}
+const QColor kColours[] = {Qt::red, Qt::green, Qt::blue}; // the first three plants' photos
 
 // JPEG written by libjpeg itself in the flavours cameras and image editors use. CMYK is stored
 // inverted, as Adobe applications write it.
@@ -95,12 +74,11 @@ struct MemoryJpeg
 
 QByteArray jpeg(const QImage &image, const Flavour &flavour = {})
 {
-    // Colour pictures go in as the picture's own rows.
-    const bool rows = flavour.space == JCS_RGB;
-    MemoryJpeg file(image.width(), image.height(), rows ? JCS_EXT_BGRX : flavour.space,
-                    flavour.space == JCS_GRAYSCALE ? 1 : 4);
+    // The picture's own rows go in, but for CMYK.
+    const bool cmyk = flavour.space == JCS_CMYK;
+    MemoryJpeg file(image.width(), image.height(), cmyk ? JCS_CMYK : JCS_EXT_BGRX, 4);
     jpeg_compress_struct &info = file.info;
-    jpeg_set_colorspace(&info, rows ? JCS_YCbCr : flavour.space);
+    jpeg_set_colorspace(&info, flavour.space == JCS_RGB ? JCS_YCbCr : flavour.space);
     jpeg_set_quality(&info, 95, TRUE);
     if (flavour.progressive)
         jpeg_simple_progression(&info);
@@ -108,20 +86,15 @@ QByteArray jpeg(const QImage &image, const Flavour &flavour = {})
     info.restart_in_rows = flavour.restartRows;
     jpeg_start_compress(&info, TRUE);
     const QImage picture = image.convertToFormat(QImage::Format_RGB32);
-    std::vector<JSAMPLE> line(image.width() * info.input_components);
+    std::vector<JSAMPLE> line(image.width() * 4);
     for (int y = 0; y < image.height(); ++y) {
         JSAMPLE *sample = line.data();
-        for (int x = 0; !rows && x < image.width(); ++x) {
-            const QColor c = picture.pixelColor(x, y);
-            if (flavour.space == JCS_GRAYSCALE) {
-                *sample++ = JSAMPLE(qGray(c.rgb()));
-            } else {
-                const QColor k = c.toCmyk();
-                for (int v : {k.cyan(), k.magenta(), k.yellow(), k.black()})
-                    *sample++ = JSAMPLE(255 - v);
-            }
+        for (int x = 0; cmyk && x < image.width(); ++x) {
+            const QColor k = picture.pixelColor(x, y).toCmyk();
+            for (int v : {k.cyan(), k.magenta(), k.yellow(), k.black()})
+                *sample++ = JSAMPLE(255 - v);
         }
-        JSAMPROW row = rows ? const_cast<JSAMPROW>(picture.constScanLine(y)) : line.data();
+        JSAMPROW row = cmyk ? line.data() : const_cast<JSAMPROW>(picture.constScanLine(y));
         jpeg_write_scanlines(&info, &row, 1);
     }
     return file.finish();
@@ -133,47 +106,21 @@ QByteArray twoBytes(quint32 v, bool intel = false)
     return QByteArray(bytes, 2);
 }
 
-// A camera's Exif note in Motorola or Intel byte order: the maker, the model, the orientation,
-// the resolution and a pointer to the picture's own directory with a maker's note of
-// `noteBytes`. Orientation 6 says "turn a quarter clockwise to show", 3 "turn half way", 8 "a
-// quarter anticlockwise", 2 and 4 "mirror" and "flip", 5 and 7 "mirror or flip, then a quarter
-// clockwise".
+// A camera's Exif note in Motorola or Intel byte order: a directory of the maker's name, the
+// orientation and a maker's note of `noteBytes`, the longer values after it. Orientation 6 says
+// "turn a quarter clockwise to show", 3 "turn half way", 8 "a quarter anticlockwise", 2 and 4
+// "mirror" and "flip", 5 and 7 "mirror or flip, then a quarter clockwise".
 QByteArray exifNote(int orientation, int noteBytes, bool intel)
 {
-    struct Entry
-    {
-        quint16 tag, type;
-        QByteArray value; // four bytes or fewer are kept in the entry itself
-    };
     const auto two = [intel](quint32 v) { return twoBytes(v, intel); };
     const auto four
             = [&](quint32 v) { return intel ? two(v) + two(v >> 16) : two(v >> 16) + two(v); };
-    QByteArray tiff = QByteArray(intel ? "II\x2A\0" : "MM\0\x2A", 4) + four(8);
-    // A directory at the end of `tiff`, its longer values after it.
-    const auto directory = [&](const QList<Entry> &entries) {
-        QByteArray values;
-        const quint32 valuesAt = tiff.size() + 2 + entries.size() * 12 + 4;
-        tiff += two(entries.size());
-        for (const Entry &e : entries) {
-            const int unit = e.type == 3 ? 2 : e.type == 4 ? 4 : e.type == 5 ? 8 : 1;
-            tiff += two(e.tag) + two(e.type) + four(e.value.size() / unit);
-            tiff += e.value.size() <= 4 ? e.value.leftJustified(4, '\0')
-                                        : four(valuesAt + values.size());
-            if (e.value.size() > 4)
-                values += e.value;
-        }
-        tiff += four(0) + values;
-    };
-    const QByteArray dpi = four(72) + four(1);
-    directory({{0x010F, 2, QByteArray("Quillora", 9)},
-               {0x0110, 2, QByteArray("Field Camera 7", 15)},
-               {0x0112, 3, two(orientation)},
-               {0x011A, 5, dpi},
-               {0x011B, 5, dpi},
-               {0x0128, 3, two(2)},
-               {0x8769, 4, four(8 + 2 + 7 * 12 + 4 + 9 + 15 + 8 + 8)}}); // the next directory
-    directory({{0x927C, 7, QByteArray(noteBytes, '\x5A')}});
-    return QByteArray("Exif\0\0", 6) + tiff;
+    const QByteArray maker("Quillora Field Camera 7", 24);
+    const quint32 values = 8 + 2 + 3 * 12 + 4; // where the directory ends
+    return QByteArray("Exif\0\0", 6) + QByteArray(intel ? "II\x2A\0" : "MM\0\x2A", 4) + four(8)
+            + two(3) + two(0x010F) + two(2) + four(maker.size()) + four(values) + two(0x0112)
+            + two(3) + four(1) + two(orientation) + two(0) + two(0x927C) + two(7) + four(noteBytes)
+            + four(values + maker.size()) + four(0) + maker + QByteArray(noteBytes, '\x5A');
 }
 
 // The picture with a camera's Exif note as its first segment.
@@ -249,15 +196,6 @@ QImage detailed(const QSize &size)
     return image;
 }
 
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return data;
-}
-
 } // namespace
 
 class TestPhoto : public QObject
@@ -267,24 +205,15 @@ class TestPhoto : public QObject
 private slots:
     void init()
     {
-        QVERIFY(QDir(m_folder.path()).mkpath(QStringLiteral("photos")));
-        m_form = std::make_unique<Form1>([this] { return localPath(m_folder.path()); });
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        m_list = m_form->findChild<QListWidget *>(QStringLiteral("List1"));
-        m_picture = m_form->findChild<PhotoBox *>(QStringLiteral("Picture1"));
-        m_boxes = m_form->findChildren<QLineEdit *>(QRegularExpression(QStringLiteral("^Text")));
-        std::sort(m_boxes.begin(), m_boxes.end(),
-                  [](auto *a, auto *b) { return a->objectName() < b->objectName(); });
-        QCOMPARE(m_boxes.size(), 9);
+        m_book = std::make_unique<BookWindow>();
+        QVERIFY(m_book->ready());
     }
     void cleanup()
     {
         RegularFile::setStallForTesting({});
         m_release.release(); // a read still held up ends
-        m_form.reset();
+        m_book.reset();
         m_release.acquire(m_release.available());
-        QDir(m_folder.filePath(QStringLiteral("photos"))).removeRecursively();
     }
 
     void showsTheTopLeftUnscaled_data()
@@ -299,23 +228,22 @@ private slots:
         QImage larger = solid(QSize(600, 500), Qt::yellow);
         QPainter(&larger).fillRect(0, 0, 433, 353, Qt::blue);
         QTest::newRow("larger") << jpeg(larger) << full << blue;
-        // Stored so that the orientation's turn shows `larger` upright.
-        const QImage left = larger.transformed(QTransform().rotate(-90));
-        QTest::newRow("larger, stored on its side") << turned(jpeg(left)) << full << blue;
-        QTest::newRow("stored on its side, Intel order")
-                << turned(jpeg(left), 6, true) << full << blue;
-        QTest::newRow("stored upside down")
-                << turned(jpeg(larger.transformed(QTransform().rotate(180))), 3) << full << blue;
-        QTest::newRow("stored on its other side")
-                << turned(jpeg(larger.transformed(QTransform().rotate(90))), 8) << full << blue;
-        QTest::newRow("stored mirrored")
-                << turned(jpeg(larger.mirrored(true, false)), 2) << full << blue;
-        QTest::newRow("stored flipped, progressive")
-                << turned(jpeg(larger.mirrored(false, true), {JCS_RGB, true}), 4) << full << blue;
-        QTest::newRow("stored mirrored on its side")
-                << turned(jpeg(left.mirrored(true, false)), 5) << full << blue;
-        QTest::newRow("stored flipped on its side")
-                << turned(jpeg(left.mirrored(false, true)), 7) << full << blue;
+        // Stored turned or mirrored, with the orientation that shows `larger` upright.
+        const auto stored = [&](const char *tag, int orientation, const QTransform &turn,
+                                const Flavour &flavour = {}, bool intel = false) {
+            QTest::newRow(tag) << turned(jpeg(larger.transformed(turn), flavour), orientation,
+                                         intel)
+                               << full << blue;
+        };
+        const QTransform left = QTransform().rotate(-90);
+        stored("stored on its side", 6, left);
+        stored("stored on its side, Intel order", 6, left, {}, true);
+        stored("stored upside down", 3, QTransform().rotate(180));
+        stored("stored on its other side", 8, QTransform().rotate(90));
+        stored("stored mirrored", 2, QTransform::fromScale(-1, 1));
+        stored("stored flipped, progressive", 4, QTransform::fromScale(1, -1), {JCS_RGB, true});
+        stored("stored mirrored on its side", 5, left * QTransform::fromScale(-1, 1));
+        stored("stored flipped on its side", 7, left * QTransform::fromScale(1, -1));
         QTest::newRow("smaller") << jpeg(solid(QSize(200, 100), Qt::blue)) << QSize(200, 100)
                                  << blue;
         QTest::newRow("progressive") << jpeg(larger, {JCS_RGB, true}) << full << blue;
@@ -333,11 +261,11 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QSize, seen);
         QFETCH(QColor, colour);
-        writePhoto(QStringLiteral("艾"), content);
+        QVERIFY(m_book->writePhoto(QStringLiteral("艾"), content));
         choose(0);
-        QVERIFY2(m_picture->notice().isEmpty(), qPrintable(m_picture->notice()));
-        QCOMPARE(m_picture->picture().size(), seen); // only what can be seen is decoded
-        const QImage box = m_picture->grab().toImage();
+        QVERIFY2(photo()->notice().isEmpty(), qPrintable(photo()->notice()));
+        QCOMPARE(photo()->picture().size(), seen); // only what can be seen is decoded
+        const QImage box = photo()->grab().toImage();
         QCOMPARE(box.size(), QSize(433, 353));
         // JPEG blurs colour edges by a few pixels; a scaled picture would be yellow here.
         const int right = seen.width() - 7;
@@ -365,13 +293,13 @@ private slots:
         painter.fillRect(400, 320, 24, 24, Qt::red);
         painter.fillRect(600, 480, 24, 24, Qt::blue);
         painter.end();
-        writePhoto(QStringLiteral("艾"), jpeg(stored));
+        QVERIFY(m_book->writePhoto(QStringLiteral("艾"), jpeg(stored)));
         choose(0);
-        const qreal ratio = m_picture->devicePixelRatioF();
-        const QImage picture = m_picture->picture().convertToFormat(QImage::Format_RGB32);
+        const qreal ratio = photo()->devicePixelRatioF();
+        const QImage picture = photo()->picture().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(picture.size(), QSize(qCeil(433 * ratio), qCeil(353 * ratio)));
         // The box's last column and row may take part of a screen pixel.
-        QImage shown = m_picture->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QImage shown = photo()->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QVERIFY(picture.width() - shown.width() <= 1 && picture.height() - shown.height() <= 1);
         shown.setDevicePixelRatio(1);
         QCOMPARE(shown, picture.copy(shown.rect()));
@@ -402,7 +330,6 @@ private slots:
         QTest::newRow("missing") << QByteArray("-") << QStringLiteral("找不到照片");
         QTest::newRow("empty") << QByteArray() << cannot;
         QTest::newRow("not a picture") << QByteArray("这不是照片") << cannot;
-        QTest::newRow("cut in its header") << whole.left(300) << cannot;
         QTest::newRow("a folder") << QByteArray("/") << cannot;
         QTest::newRow("too large") << withSize(whole, 60000, 60000) << tooLarge;
         QTest::newRow("progressive, too large to hold")
@@ -418,8 +345,6 @@ private slots:
         QTest::newRow("random bytes in its middle") << garbled(jpeg(picture), 2000) << damaged;
         QTest::newRow("random bytes in its middle, progressive")
                 << garbled(jpeg(picture, {JCS_RGB, true}), 2000) << damaged;
-        QTest::newRow("cut in its scan data")
-                << jpeg(picture).chopped(jpeg(picture).size() / 2) << damaged;
         // The frame type patched from Huffman to arithmetic coding.
         QTest::newRow("read as arithmetic coded")
                 << withFrameType(jpeg(picture), '\xC0', '\xC9') << damaged;
@@ -435,9 +360,9 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QString, notice);
         const QString bad = QStringLiteral("白梨");
-        const QString badPath = m_folder.filePath("photos/" + bad + ".jpg");
+        const QString badPath = m_book->folder.filePath("photos/" + bad + ".jpg");
         if (content == "/")
-            QVERIFY(QDir(m_folder.path()).mkpath("photos/" + bad + ".jpg"));
+            QVERIFY(QDir(m_book->folder.path()).mkpath("photos/" + bad + ".jpg"));
 #ifdef Q_OS_UNIX
         else if (content == "|") // no writer ever comes: opening it to read would wait for ever
             QCOMPARE(mkfifo(QFile::encodeName(badPath).constData(), 0600), 0);
@@ -445,28 +370,28 @@ private slots:
             QVERIFY(QFile::link(QStringLiteral("/dev/zero"), badPath));
 #endif
         else if (content != "-")
-            writePhoto(bad, content);
-        writePhoto(QStringLiteral("艾"), jpeg(solid(QSize(433, 353), Qt::red)));
+            QVERIFY(m_book->writePhoto(bad, content));
+        QVERIFY(m_book->writePhoto(QStringLiteral("艾"), jpeg(solid(QSize(433, 353), Qt::red))));
 
         choose(0);
-        QVERIFY(!m_picture->picture().isNull());
+        QVERIFY(!photo()->picture().isNull());
         choose(1);
-        QVERIFY2(m_picture->notice().startsWith(notice), qPrintable(m_picture->notice()));
-        QVERIFY(m_picture->notice().contains(bad + ".jpg"));
-        QVERIFY(m_picture->notice().contains(m_folder.filePath(QStringLiteral("photos"))));
-        const QImage box = m_picture->grab().toImage();
+        QVERIFY2(photo()->notice().startsWith(notice), qPrintable(photo()->notice()));
+        QVERIFY(photo()->notice().contains(bad + ".jpg"));
+        QVERIFY(photo()->notice().contains(m_book->folder.filePath(QStringLiteral("photos"))));
+        const QImage box = photo()->grab().toImage();
         QVERIFY(box != solid(box.size(), kDarkGreen).convertToFormat(box.format())); // notice
         if (notice == QStringLiteral("照片已损坏")) {
-            QCOMPARE(m_picture->picture().size(), QSize(433, 353));
+            QCOMPARE(photo()->picture().size(), QSize(433, 353));
         } else {
-            QVERIFY(m_picture->picture().isNull()); // the previous photo is gone
+            QVERIFY(photo()->picture().isNull()); // the previous photo is gone
             QCOMPARE(box.pixelColor(1, 1), kDarkGreen);
         }
-        QCOMPARE(texts(), composed(2));
+        QCOMPARE(m_book->texts(), m_book->composed(2));
 
         choose(0); // the next good photo shows normally
-        QVERIFY(m_picture->notice().isEmpty());
-        QVERIFY(near(m_picture->grab().toImage().pixelColor(1, 1), Qt::red));
+        QVERIFY(photo()->notice().isEmpty());
+        QVERIFY(near(photo()->grab().toImage().pixelColor(1, 1), Qt::red));
     }
 
     // A camera photo damaged far below the corner the box shows: a stray marker (FF F4) at
@@ -487,16 +412,17 @@ private slots:
         const qsizetype at = content.size() * 965 / 1000;
         QVERIFY(content.size() - at < 0xFFFF);
         content.replace(at, 4, "\xFF\xF4\xFF\xFF", 4);
-        writePhoto(QStringLiteral("艾"), content);
+        QVERIFY(m_book->writePhoto(QStringLiteral("艾"), content));
         QProcess crop;
-        crop.start(djpeg, {"-crop", "433x353+0+0", "-ppm", m_folder.filePath("photos/艾.jpg")});
+        crop.start(djpeg,
+                   {"-crop", "433x353+0+0", "-ppm", m_book->folder.filePath("photos/艾.jpg")});
         QVERIFY(crop.waitForFinished(30000));
         const QImage expected = QImage::fromData(crop.readAllStandardOutput(), "PPM");
         QCOMPARE(expected.size(), QSize(433, 353));
 
         choose(0);
-        QCOMPARE(m_picture->notice(), QString());
-        QCOMPARE(m_picture->picture().convertToFormat(QImage::Format_RGB32),
+        QCOMPARE(photo()->notice(), QString());
+        QCOMPARE(photo()->picture().convertToFormat(QImage::Format_RGB32),
                  expected.convertToFormat(QImage::Format_RGB32));
     }
 
@@ -516,7 +442,7 @@ private slots:
         QPainter(&upright).fillRect(0, 0, 40, 30, Qt::blue);
         const QImage stored = upright.transformed(QTransform().rotate(-90));
         const QByteArray whole = turned(jpeg(stored, {JCS_RGB, progressive}), 6, false, 6000);
-        const QString path = m_folder.filePath(QStringLiteral("photos/艾.jpg"));
+        const QString path = m_book->folder.filePath(QStringLiteral("photos/艾.jpg"));
         const auto readCut = [&path](const QByteArray &content) {
             QFile file(path);
             if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
@@ -573,9 +499,9 @@ private slots:
     void stalledRead()
     {
         QFETCH(bool, chooseAnother);
-        writePhoto(QStringLiteral("艾"), jpeg(solid(QSize(433, 353), Qt::red)));
-        writePhoto(QStringLiteral("白梨"), jpeg(solid(QSize(433, 353), Qt::green)));
-        writePhoto(m_list->item(2)->text(), jpeg(solid(QSize(433, 353), Qt::blue)));
+        for (int row : {0, 1, 2})
+            QVERIFY(m_book->writePhoto(m_book->list->item(row)->text(),
+                                       jpeg(solid(QSize(433, 353), kColours[row]))));
         choose(0);
         m_stalled = false;
         RegularFile::setStallForTesting([this](const std::filesystem::path &file) {
@@ -586,18 +512,18 @@ private slots:
         clock.start();
         for (int k = 0; k < (chooseAnother ? 2 : 1); ++k) {
             const qint64 pressed = clock.elapsed();
-            QTest::keyClick(m_list, Qt::Key_Down);
+            QTest::keyClick(m_book->list, Qt::Key_Down);
             QVERIFY2(clock.elapsed() - pressed < 300, qPrintable(QString::number(clock.elapsed())));
-            QCOMPARE(texts(), composed(HerbNumber(2 + k)));
-            QCOMPARE(m_picture->notice(), photoNotice(PhotoProblem::Reading, QString()));
-            QVERIFY(m_picture->picture().isNull());
+            QCOMPARE(m_book->texts(), m_book->composed(HerbNumber(2 + k)));
+            QCOMPARE(photo()->notice(), photoNotice(PhotoProblem::Reading, QString()));
+            QVERIFY(photo()->picture().isNull());
         }
         QVERIFY(m_stalled);
         if (chooseAnother)
             m_release.release();
-        QTRY_VERIFY_WITH_TIMEOUT(!m_picture->picture().isNull(), 15000);
-        QVERIFY(m_picture->notice().isEmpty());
-        QVERIFY(near(m_picture->picture().pixelColor(1, 1), chooseAnother ? Qt::blue : Qt::green));
+        QTRY_VERIFY_WITH_TIMEOUT(!photo()->picture().isNull(), 15000);
+        QVERIFY(photo()->notice().isEmpty());
+        QVERIFY(near(photo()->picture().pixelColor(1, 1), kColours[chooseAnother ? 2 : 1]));
         if (!chooseAnother)
             QVERIFY(clock.elapsed() > 4500);
     }
@@ -611,55 +537,35 @@ private slots:
         slow.fill(QColor(Qt::magenta));
         const QByteArray png = encoded(slow, "PNG");
         for (const QString &name : HerbCatalogue::displayNames())
-            writePhoto(name, png);
+            QVERIFY(m_book->writePhoto(name, png));
         choose(0);
         QElapsedTimer clock;
         clock.start();
         for (int k = 0; k < 30; ++k)
             QCoreApplication::postEvent(
-                    m_list, new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier));
-        QTRY_COMPARE_WITH_TIMEOUT(m_form->herbNumber(), HerbNumber(31), 10000);
-        QCOMPARE(texts(), composed(31));
+                    m_book->list, new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier));
+        QTRY_COMPARE_WITH_TIMEOUT(m_book->form.herbNumber(), HerbNumber(31), 10000);
+        QCOMPARE(m_book->texts(), m_book->composed(31));
         QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
-        QTRY_VERIFY_WITH_TIMEOUT(!m_picture->picture().isNull(), 15000);
-        QVERIFY(near(m_picture->picture().pixelColor(1, 1), Qt::magenta));
+        QTRY_VERIFY_WITH_TIMEOUT(!photo()->picture().isNull(), 15000);
+        QVERIFY(near(photo()->picture().pixelColor(1, 1), Qt::magenta));
     }
 
 private:
-    QStringList texts() const
-    {
-        QStringList texts;
-        for (QLineEdit *box : m_boxes)
-            texts << box->text();
-        return texts;
-    }
-    QStringList composed(HerbNumber n) const
-    {
-        const auto display = composeHerbDisplay(n, localPath(m_folder.path()));
-        return display ? QStringList(display->texts.begin(), display->texts.end()) : QStringList();
-    }
-    void writePhoto(const QString &name, const QByteArray &content)
-    {
-        QFile file(m_folder.filePath("photos/" + name + ".jpg"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
     // Clicks the row and waits until its photo has been read, however long a busy machine
     // takes.
     void choose(int row)
     {
-        m_list->scrollToItem(m_list->item(row));
-        QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {},
-                          m_list->visualItemRect(m_list->item(row)).center());
-        QTRY_VERIFY_WITH_TIMEOUT(
-                m_picture->notice() != photoNotice(PhotoProblem::Reading, QString()), 15000);
+        m_book->click(row);
+        QTRY_VERIFY_WITH_TIMEOUT(photo()->notice() != photoNotice(PhotoProblem::Reading, QString()),
+                                 15000);
+    }
+    PhotoBox *photo() const
+    {
+        return static_cast<PhotoBox *>(m_book->picture);
     }
 
-    QTemporaryDir m_folder {QDir::tempPath() + QStringLiteral("/quillora 照片 #XXXXXX")};
-    std::unique_ptr<Form1> m_form;
-    QListWidget *m_list = nullptr;
-    PhotoBox *m_picture = nullptr;
-    QList<QLineEdit *> m_boxes;
+    std::unique_ptr<BookWindow> m_book;
     QSemaphore m_release; // ends a read the test holds up
     std::atomic<bool> m_stalled = false;
 };

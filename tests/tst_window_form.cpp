@@ -1,32 +1,22 @@
 // The window as it opens: the plant list with nothing chosen, the caption words, the empty photo
-// box and the focus; controls in their places; the Tab key's path; Chinese drawn from real
-// Chinese faces. (Colours are measured on the drawn window in tst_window_colours.cpp.) Runs
-// offscreen and again on an X display (Xvfb).
+// box and the focus; controls in their places; Chinese drawn from real Chinese faces. (Colours,
+// and the Tab key's path with its focus marks, are measured on the drawn window in
+// tst_window_colours.cpp.) Runs offscreen and again on an X display (Xvfb).
 
-#include "form1.h"
+#include "bookwindow.h"
 
 #include <QApplication>
 #include <QGlyphRun>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QRawFont>
-#include <QTest>
 #include <QTextLayout>
 #include <QWindow>
-
-static const QColor kDarkGreen(0, 64, 0);
 
 class TestWindowForm : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        m_form.show();
-        m_form.activateWindow(); // Xvfb has no window manager to do it
-        QVERIFY(QTest::qWaitForWindowActive(&m_form));
-    }
+    void initTestCase() { QVERIFY(m_book.ready()); }
 
     void opensWithNothingChosen()
     {
@@ -35,7 +25,7 @@ private slots:
         QCOMPARE(m_form.minimumSize(), m_form.maximumSize());
         QVERIFY(!m_form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
 
-        auto *list = m_form.findChild<QListWidget *>(QStringLiteral("List1"));
+        QListWidget *list = m_book.list;
         QCOMPARE(QApplication::focusWidget(), list);
         QStringList names;
         for (int row = 0; row < list->count(); ++row) {
@@ -46,14 +36,10 @@ private slots:
         QVERIFY(list->selectedItems().isEmpty());
         QCOMPARE(m_form.herbNumber(), HerbNumber(0));
 
-        QStringList words;
-        for (int k = 1; k <= 9; ++k)
-            words << m_form.findChild<QLineEdit *>(QStringLiteral("Text%1").arg(k))->text();
-        QCOMPARE(words.join(' '),
+        QCOMPARE(m_book.texts().join(' '),
                  QStringLiteral("种名 别名 科名 属名 习性 花果期 拉丁学名 药用部位 药用价值"));
 
-        const QImage photo
-                = m_form.findChild<QWidget *>(QStringLiteral("Picture1"))->grab().toImage();
+        const QImage photo = m_book.picture->grab().toImage();
         for (int y = 0; y < photo.height(); y += 4)
             for (int x = 0; x < photo.width(); x += 4)
                 QCOMPARE(photo.pixelColor(x, y), kDarkGreen);
@@ -110,22 +96,6 @@ private slots:
                          qPrintable(one->objectName() + QLatin1Char(' ') + other->objectName()));
     }
 
-    void tabOrder()
-    {
-        // The player's band may take the focus or not; every other stop is fixed.
-        const QWidget *player = m_form.findChild<QWidget *>(QStringLiteral("WindowsMediaPlayer1"));
-        QStringList visited {QApplication::focusWidget()->objectName()};
-        for (int step = 0; step < 30 && (step == 0 || visited.last() != "List1"); ++step) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QWidget *stop = QApplication::focusWidget();
-            if (stop != player && !player->isAncestorOf(stop))
-                visited << stop->objectName();
-        }
-        QCOMPARE(visited.join(' '),
-                 QStringLiteral("List1 Text1 Text2 Text3 Text4 Text5 Text6 "
-                                "Text7 Text8 Text9 Command2 List1"));
-    }
-
     void chineseFromChineseFaces_data()
     {
         QTest::addColumn<QString>("sample");
@@ -160,7 +130,8 @@ private slots:
     }
 
 private:
-    Form1 m_form {[] { return std::filesystem::path(); }};
+    BookWindow m_book;
+    Form1 &m_form = m_book.form;
 };
 
 QTEST_MAIN(TestWindowForm)
