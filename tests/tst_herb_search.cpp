@@ -11,39 +11,28 @@
 namespace {
 
 // Every syllable of standard Mandarin, toneless.
-const QSet<QString> kSyllables = [] {
-    const QString all = QStringLiteral(
-            "a ai an ang ao ba bai ban bang bao bei ben beng bi bian biao bie bin bing bo bu pa "
-            "pai "
-            "pan pang pao pei pen peng pi pian piao pie pin ping po pou pu ma mai man mang mao me "
-            "mei men meng mi mian miao mie min ming miu mo mou mu fa fan fang fei fen feng fo fou "
-            "fu da dai dan dang dao de dei den deng di dia dian diao die ding diu dong dou du duan "
-            "dui dun duo ta tai tan tang tao te teng ti tian tiao tie ting tong tou tu tuan tui "
-            "tun "
-            "tuo na nai nan nang nao ne nei nen neng ni nian niang niao nie nin ning niu nong nou "
-            "nu nuan nuo nü nüe la lai lan lang lao le lei leng li lia lian liang liao lie lin "
-            "ling "
-            "liu lo long lou lu luan lun luo lü lüe ga gai gan gang gao ge gei gen geng gong gou "
-            "gu "
-            "gua guai guan guang gui gun guo ka kai kan kang kao ke kei ken keng kong kou ku kua "
-            "kuai kuan kuang kui kun kuo ha hai han hang hao he hei hen heng hong hou hu hua huai "
-            "huan huang hui hun huo ji jia jian jiang jiao jie jin jing jiong jiu ju juan jue jun "
-            "qi qia qian qiang qiao qie qin qing qiong qiu qu quan que qun xi xia xian xiang xiao "
-            "xie xin xing xiong xiu xu xuan xue xun zha zhai zhan zhang zhao zhe zhei zhen zheng "
-            "zhi zhong zhou zhu zhua zhuai zhuan zhuang zhui zhun zhuo cha chai chan chang chao "
-            "che "
-            "chen cheng chi chong chou chu chua chuai chuan chuang chui chun chuo sha shai shan "
-            "shang shao she shei shen sheng shi shou shu shua shuai shuan shuang shui shun shuo ra "
-            "ran rang rao re ren reng ri rong rou ru rua ruan rui run ruo za zai zan zang zao ze "
-            "zei "
-            "zen zeng zi zong zou zu zuan zui zun zuo ca cai can cang cao ce cen ceng ci cong cou "
-            "cu cuan cui cun cuo sa sai san sang sao se sen seng si song sou su suan sui sun suo "
-            "ya "
-            "yan yang yao ye yi yin ying yo yong you yu yuan yue yun wa wai wan wang wei wen weng "
-            "wo wu e ei en eng er o ou");
-    const QStringList list = all.split(u' ');
-    return QSet<QString>(list.begin(), list.end());
-}();
+const char kSyllables[]
+        = "a ai an ang ao ba bai ban bang bao bei ben beng bi bian biao bie bin bing bo bu pa pai "
+          "pan pang pao pei pen peng pi pian piao pie pin ping po pou pu ma mai man mang mao me "
+          "mei men meng mi mian miao mie min ming miu mo mou mu fa fan fang fei fen feng fo fou fu "
+          "da dai dan dang dao de dei den deng di dia dian diao die ding diu dong dou du duan dui "
+          "dun duo ta tai tan tang tao te teng ti tian tiao tie ting tong tou tu tuan tui tun tuo "
+          "na nai nan nang nao ne nei nen neng ni nian niang niao nie nin ning niu nong nou nu "
+          "nuan nuo nü nüe la lai lan lang lao le lei leng li lia lian liang liao lie lin ling liu "
+          "lo long lou lu luan lun luo lü lüe ga gai gan gang gao ge gei gen geng gong gou gu gua "
+          "guai guan guang gui gun guo ka kai kan kang kao ke kei ken keng kong kou ku kua kuai "
+          "kuan kuang kui kun kuo ha hai han hang hao he hei hen heng hong hou hu hua huai huan "
+          "huang hui hun huo ji jia jian jiang jiao jie jin jing jiong jiu ju juan jue jun qi qia "
+          "qian qiang qiao qie qin qing qiong qiu qu quan que qun xi xia xian xiang xiao xie xin "
+          "xing xiong xiu xu xuan xue xun zha zhai zhan zhang zhao zhe zhei zhen zheng zhi zhong "
+          "zhou zhu zhua zhuai zhuan zhuang zhui zhun zhuo cha chai chan chang chao che chen cheng "
+          "chi chong chou chu chua chuai chuan chuang chui chun chuo sha shai shan shang shao she "
+          "shei shen sheng shi shou shu shua shuai shuan shuang shui shun shuo ra ran rang rao re "
+          "ren reng ri rong rou ru rua ruan rui run ruo za zai zan zang zao ze zei zen zeng zi "
+          "zong zou zu zuan zui zun zuo ca cai can cang cao ce cen ceng ci cong cou cu cuan cui "
+          "cun cuo sa sai san sang sao se sen seng si song sou su suan sui sun suo ya yan yang yao "
+          "ye yi yin ying yo yong you yu yuan yue yun wa wai wan wang wei wen weng wo wu e ei en "
+          "eng er o ou";
 
 QStringList names(const QList<int> &positions)
 {
@@ -64,6 +53,7 @@ private slots:
     // occurs, no two plants read alike.
     void pinyinIsWellFormed()
     {
+        const QStringList valid = QString::fromUtf8(kSyllables).split(u' ');
         QCOMPARE(herbPinyin(0), QString());
         QCOMPARE(herbPinyin(HerbNumber(HerbCatalogue::count() + 1)), QString());
         QHash<QChar, QString> readings;
@@ -73,7 +63,7 @@ private slots:
             const QStringList syllables = herbPinyin(n).split(u' ');
             QCOMPARE(syllables.size(), name.size());
             for (int i = 0; i < name.size(); ++i) {
-                QVERIFY2(kSyllables.contains(syllables[i]), qPrintable(name + ' ' + syllables[i]));
+                QVERIFY2(valid.contains(syllables[i]), qPrintable(name + ' ' + syllables[i]));
                 const QString seen = readings.value(name[i], syllables[i]);
                 QVERIFY2(seen == syllables[i], qPrintable(name + ": " + seen + "/" + syllables[i]));
                 readings.insert(name[i], syllables[i]);
