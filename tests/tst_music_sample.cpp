@@ -2,11 +2,9 @@
 #include "outputmanifest.h"
 #include "pentatonictune.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,8 +29,6 @@ double powerAt(const std::vector<float> &sound, double frequency, int sampleRate
     return s1 * s1 + s2 * s2 - coefficient * s1 * s2;
 }
 
-enum class Before { Nothing, UsersFile, UsersFileOverOurs, OursCurrent, OursOlder };
-
 } // namespace
 
 class MusicSampleTest : public QObject
@@ -40,116 +36,108 @@ class MusicSampleTest : public QObject
     Q_OBJECT
 
 private slots:
-    void pieceIsPentatonicAndLoopsCleanly();
-    void writesOnlyItsOwnFile_data();
-    void writesOnlyItsOwnFile();
-};
+    void pieceIsPentatonicAndLoopsCleanly()
+    {
+        const TuneAudio tune = composePentatonicTune();
+        QVERIFY2(tune.seconds() >= 30, qPrintable(QString::number(tune.seconds())));
 
-void MusicSampleTest::pieceIsPentatonicAndLoopsCleanly()
-{
-    const TuneAudio tune = composePentatonicTune();
-    QVERIFY2(tune.seconds() >= 30, qPrintable(QString::number(tune.seconds())));
+        // Silent at both ends, so the end runs into the beginning without a click; loud enough
+        // to hear and never clipped in between.
+        float peak = 0;
+        for (std::size_t n = 0; n < tune.left.size(); ++n)
+            peak = std::max({peak, std::abs(tune.left[n]), std::abs(tune.right[n])});
+        QVERIFY(peak > 0.2f && peak < 1.0f);
+        for (const std::vector<float> *side : {&tune.left, &tune.right}) {
+            QVERIFY(std::abs(side->front()) < 1e-3f);
+            QVERIFY(std::abs(side->back()) < 1e-3f);
+        }
 
-    // Silent at both ends, so the end runs into the beginning without a click; loud enough
-    // to hear and never clipped in between.
-    float peak = 0;
-    for (std::size_t n = 0; n < tune.left.size(); ++n)
-        peak = std::max({peak, std::abs(tune.left[n]), std::abs(tune.right[n])});
-    QVERIFY(peak > 0.2f && peak < 1.0f);
-    for (const std::vector<float> *side : {&tune.left, &tune.right}) {
-        QVERIFY(std::abs(side->front()) < 1e-3f);
-        QVERIFY(std::abs(side->back()) < 1e-3f);
+        // The five notes of the mode (D E F# A B) carry more sound than any of the other seven.
+        std::vector<float> mono(tune.left.size());
+        for (std::size_t n = 0; n < mono.size(); ++n)
+            mono[n] = tune.left[n] + tune.right[n];
+        std::array<double, 12> byPitchClass {};
+        for (int midi = 50; midi < 86; ++midi)
+            byPitchClass[std::size_t(midi % 12)]
+                    += powerAt(mono, 440.0 * std::pow(2.0, (midi - 69) / 12.0), tune.sampleRate);
+        const std::array<int, 5> mode {2, 4, 6, 9, 11};
+        double weakestInMode = 1e300, strongestOutside = 0;
+        for (int pitchClass = 0; pitchClass < 12; ++pitchClass) {
+            const double power = byPitchClass[std::size_t(pitchClass)];
+            if (std::find(mode.begin(), mode.end(), pitchClass) != mode.end())
+                weakestInMode = std::min(weakestInMode, power);
+            else
+                strongestOutside = std::max(strongestOutside, power);
+        }
+        QVERIFY2(weakestInMode > 2 * strongestOutside,
+                 qPrintable(QStringLiteral("%1 vs %2").arg(weakestInMode).arg(strongestOutside)));
     }
 
-    // The five notes of the mode (D E F# A B) carry more sound than any of the other seven.
-    std::vector<float> mono(tune.left.size());
-    for (std::size_t n = 0; n < mono.size(); ++n)
-        mono[n] = tune.left[n] + tune.right[n];
-    std::array<double, 12> byPitchClass {};
-    for (int midi = 50; midi < 86; ++midi)
-        byPitchClass[std::size_t(midi % 12)]
-                += powerAt(mono, 440.0 * std::pow(2.0, (midi - 69) / 12.0), tune.sampleRate);
-    const std::array<int, 5> mode {2, 4, 6, 9, 11};
-    double weakestInMode = 1e300, strongestOutside = 0;
-    for (int pitchClass = 0; pitchClass < 12; ++pitchClass) {
-        const double power = byPitchClass[std::size_t(pitchClass)];
-        if (std::find(mode.begin(), mode.end(), pitchClass) != mode.end())
-            weakestInMode = std::min(weakestInMode, power);
-        else
-            strongestOutside = std::max(strongestOutside, power);
+    void writesOnlyItsOwnFile_data()
+    {
+        QTest::addColumn<bool>("ours"); // the tool has run before
+        QTest::addColumn<QByteArray>("put"); // then someone put this file in the music's place
+        QTest::addColumn<bool>("older"); // the tool's record names an older piece
+        QTest::addColumn<bool>("written");
+        const QByteArray mine("my own music");
+        QTest::newRow("no music yet") << false << QByteArray() << false << true;
+        QTest::newRow("someone's own music") << false << mine << false << false;
+        QTest::newRow("someone's music over ours") << true << mine << false << false;
+        QTest::newRow("ours, up to date") << true << QByteArray() << false << false;
+        QTest::newRow("ours, from an older piece") << true << QByteArray() << true << true;
     }
-    QVERIFY2(weakestInMode > 2 * strongestOutside,
-             qPrintable(QStringLiteral("%1 vs %2").arg(weakestInMode).arg(strongestOutside)));
-}
 
-void MusicSampleTest::writesOnlyItsOwnFile_data()
-{
-    QTest::addColumn<Before>("before");
-    QTest::addColumn<bool>("written");
-    QTest::newRow("no music yet") << Before::Nothing << true;
-    QTest::newRow("someone's own music") << Before::UsersFile << false;
-    QTest::newRow("someone's music over ours") << Before::UsersFileOverOurs << false;
-    QTest::newRow("ours, up to date") << Before::OursCurrent << false;
-    QTest::newRow("ours, from an older piece") << Before::OursOlder << true;
-}
+    void writesOnlyItsOwnFile()
+    {
+        QFETCH(bool, ours);
+        QFETCH(QByteArray, put);
+        QFETCH(bool, older);
+        QFETCH(bool, written);
+        QTemporaryDir build;
+        QVERIFY(build.isValid());
+        const QString music = build.filePath(QStringLiteral("photos/BGM.mp3"));
+        const QString manifest = build.filePath(QStringLiteral("bgm-manifest.txt"));
+        const auto runTool = [&] {
+            QProcess tool;
+            tool.start(QStringLiteral(QUILLORA_BGM_TOOL),
+                       {QStringLiteral("--seconds"), QStringLiteral("0.3"),
+                        QStringLiteral("--manifest"), manifest, music});
+            return tool.waitForFinished(60000) && tool.exitStatus() == QProcess::NormalExit
+                    && tool.exitCode() == 0;
+        };
+        if (ours)
+            QVERIFY(runTool());
+        if (QFile file(music); !put.isEmpty())
+            QVERIFY(QDir(build.path()).mkpath(QStringLiteral("photos"))
+                    && file.open(QIODevice::WriteOnly) && file.write(put) == put.size());
+        if (older) {
+            OutputManifest record = OutputManifest::load(manifest);
+            record.setVersion(kPentatonicTuneVersion - 1);
+            QVERIFY(record.save(manifest));
+        }
+        QByteArray contentsBefore;
+        if (QFile file(music); file.open(QIODevice::ReadWrite)) {
+            contentsBefore = file.readAll();
+            QVERIFY(file.setFileTime(QDateTime(QDate(2001, 1, 1), QTime(0, 0)),
+                                     QFileDevice::FileModificationTime));
+        }
 
-void MusicSampleTest::writesOnlyItsOwnFile()
-{
-    QFETCH(Before, before);
-    QFETCH(bool, written);
-    QTemporaryDir build;
-    QVERIFY(build.isValid());
-    const QString music = build.filePath(QStringLiteral("photos/BGM.mp3"));
-    const QString manifest = build.filePath(QStringLiteral("bgm-manifest.txt"));
-    const auto runTool = [&] {
-        QProcess tool;
-        tool.start(QStringLiteral(QUILLORA_BGM_TOOL),
-                   {QStringLiteral("--seconds"), QStringLiteral("0.3"),
-                    QStringLiteral("--manifest"), manifest, music});
-        return tool.waitForFinished(60000) && tool.exitStatus() == QProcess::NormalExit
-                && tool.exitCode() == 0;
-    };
-    const auto put = [&music](const QByteArray &contents) {
-        QFile file(music);
-        return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-    };
-
-    if (before != Before::Nothing && before != Before::UsersFile)
         QVERIFY(runTool());
-    if (before == Before::UsersFile) {
-        QVERIFY(QDir().mkpath(build.filePath(QStringLiteral("photos"))));
-        QVERIFY(put("my own music"));
-    } else if (before == Before::UsersFileOverOurs) {
-        QVERIFY(put("my own music"));
-    } else if (before == Before::OursOlder) {
-        QFile file(music);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        OutputManifest older;
-        older.setVersion(kPentatonicTuneVersion - 1);
-        older.record(QStringLiteral("BGM.mp3"), file.readAll());
-        QVERIFY(older.save(manifest));
-    }
-    QByteArray contentsBefore;
-    if (QFile file(music); file.open(QIODevice::ReadWrite)) {
-        contentsBefore = file.readAll();
-        QVERIFY(file.setFileTime(QDateTime(QDate(2001, 1, 1), QTime(0, 0)),
-                                 QFileDevice::FileModificationTime));
-    }
 
-    QVERIFY(runTool());
-
-    QFile after(music);
-    QVERIFY(after.open(QIODevice::ReadOnly));
-    const bool rewritten = after.fileTime(QFileDevice::FileModificationTime).date().year() > 2001;
-    QCOMPARE(rewritten, written);
-    if (written) {
-        QVERIFY(after.readAll().startsWith(QByteArray::fromHex("fffb"))); // an MPEG audio frame
-        QVERIFY(OutputManifest::load(manifest).matches(QStringLiteral("BGM.mp3"), music));
-        QCOMPARE(OutputManifest::load(manifest).version(), kPentatonicTuneVersion);
-    } else {
-        QCOMPARE(after.readAll(), contentsBefore);
+        QFile after(music);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        const bool rewritten
+                = after.fileTime(QFileDevice::FileModificationTime).date().year() > 2001;
+        QCOMPARE(rewritten, written);
+        if (written) {
+            QVERIFY(after.readAll().startsWith(QByteArray::fromHex("fffb"))); // an MPEG audio frame
+            QVERIFY(OutputManifest::load(manifest).matches(QStringLiteral("BGM.mp3"), music));
+            QCOMPARE(OutputManifest::load(manifest).version(), kPentatonicTuneVersion);
+        } else {
+            QCOMPARE(after.readAll(), contentsBefore);
+        }
     }
-}
+};
 
 QTEST_GUILESS_MAIN(MusicSampleTest)
 

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QReadWriteLock>
+#include <QRegularExpression>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -18,9 +19,7 @@
 #include <QTimer>
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdio>
-#include <mutex>
 
 namespace {
 
@@ -33,15 +32,13 @@ std::vector<std::int16_t> decodeAll(const QString &path)
     return samples;
 }
 
+// A figure of /proc/self/status in kB: VmRSS (resident now), VmHWM (at the peak).
 long statusKb(const char *field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
-    return -1;
+    status.open(QIODevice::ReadOnly);
+    const QRegularExpression figure(QStringLiteral("%1:\\s*(\\d+)").arg(QLatin1String(field)));
+    return figure.match(QString::fromLatin1(status.readAll())).captured(1).toLong();
 }
 
 // An ID3v2.3 tag holding one comment frame of `bytes` bytes.
@@ -78,13 +75,7 @@ int closeDuringStall(int argc, char *argv[])
     QApplication app(argc, argv);
     const std::filesystem::path folder
             = QFileInfo(QString::fromLocal8Bit(argv[2])).filesystemFilePath();
-    RegularFile::setStallForTesting([](const std::filesystem::path &) {
-        std::mutex mutex;
-        std::condition_variable never;
-        std::unique_lock lock(mutex);
-        for (;;)
-            never.wait(lock);
-    });
+    RegularFile::setStallForTesting([](const std::filesystem::path &) { QSemaphore().acquire(); });
     Form1 form([folder] { return folder; });
     form.show();
     QTimer::singleShot(300, &form, [&form] {
@@ -148,12 +139,12 @@ private slots:
             out.write(piece);
         out.write(file.mid(tagged ? id3CommentTag(0).size() : 0));
         out.close();
-        const long before = statusKb("VmRSS:");
+        const long before = statusKb("VmRSS");
         QFile clear(QStringLiteral("/proc/self/clear_refs"));
         QVERIFY(clear.open(QIODevice::WriteOnly) && clear.write("5") == 1); // resets the peak
         clear.close();
         const qsizetype decoded = qsizetype(decodeAll(path).size() / 2);
-        const long peakMb = (statusKb("VmHWM:") - before) / 1024;
+        const long peakMb = (statusKb("VmHWM") - before) / 1024;
         QVERIFY2(qAbs(decoded - frames) <= slack, qPrintable(QString::number(decoded)));
         QVERIFY2(peakMb <= 20, qPrintable(QStringLiteral("%1 MB").arg(peakMb)));
         QFile::remove(path);
@@ -192,23 +183,17 @@ private slots:
         const std::vector<std::int16_t> once = decodeAll(file);
         const qsizetype wanted = qsizetype(seconds) * stream.sampleRate() * 2;
         QSignalSpy ends(&stream, &MusicStream::endReached);
-        std::vector<std::int16_t> heard;
-        QByteArray chunk(4096 * stream.bytesPerFrame(), Qt::Uninitialized);
+        std::vector<std::int16_t> heard, chunk(2 * 4096);
+        std::vector<float> floats(2 * 4096);
         while (qsizetype(heard.size()) < wanted) {
             woken.tryAcquire(woken.available());
             bool atEnd = false;
-            const std::int64_t got = stream.take(chunk.data(), 4096, &atEnd);
+            const std::int64_t got = floatSamples ? stream.take(floats.data(), 4096, &atEnd)
+                                                  : stream.take(chunk.data(), 4096, &atEnd);
             for (std::int64_t i = 0; i < got * 2; ++i) {
-                if (floatSamples) {
-                    float sample;
-                    std::memcpy(&sample, chunk.constData() + i * sizeof sample, sizeof sample);
-                    QVERIFY(sample >= -1.0f && sample < 1.0f);
-                    heard.push_back(std::int16_t(std::lround(sample * 32768.0f)));
-                } else {
-                    std::int16_t sample;
-                    std::memcpy(&sample, chunk.constData() + i * sizeof sample, sizeof sample);
-                    heard.push_back(sample);
-                }
+                QVERIFY(floats[i] >= -1.0f && floats[i] < 1.0f);
+                heard.push_back(floatSamples ? std::int16_t(std::lround(floats[i] * 32768.0f))
+                                             : chunk[i]);
             }
             if (atEnd) {
                 const qsizetype endsBefore = ends.size();
