@@ -5,6 +5,7 @@
 // own session bus.
 
 #include "form1.h"
+#include "musicplayer.h"
 #include "pathtext.h"
 
 #include <QDir>
@@ -48,6 +49,10 @@ private slots:
         m_form->show();
         m_form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        // The player opens its file after the first frame; here there is none, and once it has
+        // said so nothing undoes the press.
+        QTRY_COMPARE(m_form->findChild<MusicPlayer *>()->playState(),
+                     MusicPlayer::PlayState::Ready);
         m_form->findChild<QToolButton *>(QStringLiteral("playButton"))->setChecked(true);
 
         QProcess reader;
