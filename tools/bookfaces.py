@@ -15,6 +15,7 @@ and leaves a face untouched when it would come out the same, so that the program
 rebuilt for a change of its sources that adds no character.
 """
 
+import hashlib
 import os
 import subprocess
 import sys
@@ -80,6 +81,7 @@ def cut(path, index, own_family, text):
     options.name_legacy = True
     options.notdef_outline = True
     options.prune_unicode_ranges = False
+    options.desubroutinize = True  # the same outlines, read without subroutine calls
     subsetter = subset.Subsetter(options)
     subsetter.populate(text=text)
     subsetter.subset(font)
@@ -92,9 +94,12 @@ def main():
     os.makedirs(outdir, exist_ok=True)
     text = characters(sources)
     originals = [face_file(family, style) for family, style, _, _ in FACES]
-    # What the faces were made from: the system's files as they are, and the characters.
-    made_from = "".join(f"{path} {index} {os.stat(path).st_mtime_ns}\n"
-                        for path, index in originals) + text
+    # What the faces were made from: this script, the system's files as they are, and the
+    # characters.
+    with open(__file__, "rb") as script:
+        made_from = hashlib.sha256(script.read()).hexdigest() + "\n"
+    made_from += "".join(f"{path} {index} {os.stat(path).st_mtime_ns}\n"
+                         for path, index in originals) + text
     stamp = os.path.join(outdir, "made-from.txt")
     outputs = [os.path.join(outdir, face[3]) for face in FACES]
     if all(map(os.path.exists, outputs + [stamp])):
