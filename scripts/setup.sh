@@ -23,8 +23,9 @@ packages=(
     # the music decoder, its sound output (PulseAudio's client library) and the encoder for the
     # sample music, the photo decoder
     libmpg123-dev libpulse-dev lame libjpeg-dev
-    # fonts: a Song-style CJK face and a sans face with CJK coverage
-    fonts-noto-cjk fonts-dejavu-core fontconfig libfontconfig-dev
+    # fonts: a Song-style CJK face and a sans face with CJK coverage, and fontTools, which cuts
+    # the CJK faces to the book's characters for the program (tools/bookfaces.py)
+    fonts-noto-cjk fonts-dejavu-core fontconfig libfontconfig-dev python3-fonttools
     # the display check, the browser starter, and Qt's own translations (the program loads them)
     libxcb1-dev xdg-utils qt6-translations-l10n
 )

@@ -1,12 +1,17 @@
 // The window as it opens: the plant list with nothing chosen, the caption words, the empty photo
-// box and the focus; controls in their places; Chinese drawn from real Chinese faces. (Colours,
+// box and the focus; controls in their places; Chinese drawn from real Chinese faces,
+// the built-in ones drawing as the whole faces they were cut from. (Colours,
 // and the Tab key's path with its focus marks, are measured on the drawn window in
 // tst_window_colours.cpp.) Runs offscreen and again on an X display (Xvfb).
 
 #include "bookwindow.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QGlyphRun>
+#include <QImage>
+#include <QPainter>
+#include <QPushButton>
 #include <QRawFont>
 #include <QTextLayout>
 #include <QWindow>
@@ -126,6 +131,62 @@ private slots:
             if (song) // a Song-style face, not a Hei (sans) one
                 QVERIFY2(!family.contains("Sans") && !family.contains("Hei"), qPrintable(family));
             QVERIFY(!run.glyphIndexes().contains(0)); // glyph 0 is the box
+        }
+    }
+
+    // The faces built into the program draw every text of the book with characters of their
+    // own, exactly as the system's whole faces draw it: the same metrics, advances and pixels,
+    // at the window's sizes at 100 % and 200 %.
+    void builtInFacesDrawAsTheWholeFaces_data()
+    {
+        QTest::addColumn<QString>("builtIn");
+        QTest::addColumn<QString>("whole");
+        QTest::addColumn<bool>("bold");
+        QTest::newRow("宋体") << "Quillora Serif"
+                              << "Noto Serif CJK SC" << false;
+        QTest::newRow("宋体, bold") << "Quillora Serif"
+                                    << "Noto Serif CJK SC" << true;
+        QTest::newRow("Tahoma's Chinese") << "Quillora Sans"
+                                          << "Noto Sans CJK SC" << false;
+    }
+    void builtInFacesDrawAsTheWholeFaces()
+    {
+        QFETCH(QString, builtIn);
+        QFETCH(QString, whole);
+        QFETCH(bool, bold);
+        if (!QFontDatabase::hasFamily(builtIn) || !QFontDatabase::hasFamily(whole))
+            QSKIP("no built-in faces in this build, or no whole ones on this system");
+        QStringList texts = HerbCatalogue::displayNames();
+        for (HerbNumber n = 1; n <= HerbCatalogue::count(); ++n) {
+            const std::optional<HerbDisplay> display = composeHerbDisplay(n, {});
+            texts += QStringList(display->texts.begin(), display->texts.end());
+        }
+        texts << m_form.findChild<QPushButton *>(QStringLiteral("Command2"))->text();
+        for (qreal points : {9.0, 9.75, 12.0, 18.0, 19.5, 24.0}) {
+            QFont cut(builtIn), original(whole);
+            for (QFont *font : {&cut, &original}) {
+                font->setPointSizeF(points);
+                font->setBold(bold);
+                font->setStyleStrategy(QFont::NoFontMerging); // no other face stands in
+            }
+            const QFontMetricsF a(cut), b(original);
+            QCOMPARE(QList<qreal>({a.ascent(), a.descent(), a.leading(), a.averageCharWidth()}),
+                     QList<qreal>({b.ascent(), b.descent(), b.leading(), b.averageCharWidth()}));
+            const auto draw = [&b](const QFont &font, const QString &text) {
+                QImage image(qCeil(b.horizontalAdvance(text)) + 4, qCeil(b.height()),
+                             QImage::Format_RGB32);
+                image.fill(kDarkGreen);
+                QPainter painter(&image);
+                painter.setFont(font);
+                painter.setPen(Qt::white);
+                painter.drawText(QPointF(2, b.ascent()), text);
+                return image;
+            };
+            for (const QString &text : std::as_const(texts)) {
+                for (const char32_t c : text.toUcs4())
+                    QVERIFY2(a.inFontUcs4(c), qPrintable(QString::fromUcs4(&c, 1)));
+                QVERIFY2(draw(cut, text) == draw(original, text), qPrintable(text));
+            }
         }
     }
 

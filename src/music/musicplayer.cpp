@@ -59,13 +59,17 @@ void MusicPlayer::setURL(const std::filesystem::path &url)
     m_outputRetry.stop();
     m_positionTimer.stop();
     m_output->close();
+    m_heldFile.clear();
     emit durationChanged(0);
     emit positionChanged(0);
     if (url.empty()) {
         m_stream->close();
         setPlayState(PlayState::Undefined);
     } else {
-        m_stream->load(url);
+        if (m_outputHeld)
+            m_heldFile = url;
+        else
+            m_stream->load(url);
         setPlayState(PlayState::Transitioning);
     }
 }
@@ -86,7 +90,11 @@ void MusicPlayer::fileLoaded(Mp3Decoder::Error error)
 void MusicPlayer::setOutputHeld(bool held)
 {
     m_outputHeld = held;
-    if (!held && latestState() == PlayState::Transitioning)
+    if (held)
+        return;
+    if (!m_heldFile.empty())
+        m_stream->load(std::exchange(m_heldFile, {}));
+    else if (latestState() == PlayState::Transitioning)
         play();
 }
 

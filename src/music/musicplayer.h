@@ -47,8 +47,9 @@ public:
     int volume() const { return m_volume; }
     bool isMuted() const { return m_muted; }
 
-    // The sound output is opened only once this is released; until then a file handed over
-    // waits in Transitioning. The window holds it until its first frame is on screen.
+    // The file handed over is opened, and the sound output, only once this is released; until
+    // then the player waits in Transitioning. The window holds it until its first frame is on
+    // screen, so that decoding the music does not compete with the window for the processor.
     void setOutputHeld(bool held);
 
 public slots:
@@ -88,5 +89,6 @@ private:
     int m_volume = 50;
     bool m_muted = false;
     bool m_outputHeld = false;
+    std::filesystem::path m_heldFile; // handed over while held, opened when released
     bool m_loaded = false;
 };

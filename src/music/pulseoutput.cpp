@@ -4,9 +4,79 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <dlfcn.h>
+
 #include <utility>
 
 namespace {
+
+// PulseAudio's client library is opened when the first output plays, after the window's first
+// frame: linked to the program, it and the libraries it brings (sndfile, FLAC, Vorbis, Opus...)
+// were loaded and relocated before the program's first line ran.
+#define QUILLORA_PULSE_FUNCTIONS(F) \
+    F(pa_context_connect) \
+    F(pa_context_disconnect) \
+    F(pa_context_get_state) \
+    F(pa_context_new) \
+    F(pa_context_set_sink_input_volume) \
+    F(pa_context_set_state_callback) \
+    F(pa_context_unref) \
+    F(pa_cvolume_set) \
+    F(pa_mainloop_api_once) \
+    F(pa_operation_get_state) \
+    F(pa_operation_unref) \
+    F(pa_stream_begin_write) \
+    F(pa_stream_cancel_write) \
+    F(pa_stream_connect_playback) \
+    F(pa_stream_cork) \
+    F(pa_stream_disconnect) \
+    F(pa_stream_flush) \
+    F(pa_stream_get_index) \
+    F(pa_stream_get_latency) \
+    F(pa_stream_get_state) \
+    F(pa_stream_new) \
+    F(pa_stream_set_state_callback) \
+    F(pa_stream_set_write_callback) \
+    F(pa_stream_trigger) \
+    F(pa_stream_unref) \
+    F(pa_stream_update_timing_info) \
+    F(pa_stream_writable_size) \
+    F(pa_stream_write) \
+    F(pa_sw_volume_from_linear) \
+    F(pa_threaded_mainloop_free) \
+    F(pa_threaded_mainloop_get_api) \
+    F(pa_threaded_mainloop_lock) \
+    F(pa_threaded_mainloop_new) \
+    F(pa_threaded_mainloop_set_name) \
+    F(pa_threaded_mainloop_start) \
+    F(pa_threaded_mainloop_stop) \
+    F(pa_threaded_mainloop_unlock)
+
+struct PulseLibrary
+{
+#define QUILLORA_PULSE_POINTER(name) decltype(&::name) name = nullptr;
+    QUILLORA_PULSE_FUNCTIONS(QUILLORA_PULSE_POINTER)
+#undef QUILLORA_PULSE_POINTER
+};
+
+// The library's functions; nullptr when it cannot be opened, which leaves the music silent.
+const PulseLibrary *pulse()
+{
+    static const PulseLibrary *const library = []() -> const PulseLibrary * {
+        void *handle = dlopen("libpulse.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!handle)
+            return nullptr;
+        static PulseLibrary functions;
+#define QUILLORA_PULSE_RESOLVE(name) \
+    functions.name = reinterpret_cast<decltype(&::name)>(dlsym(handle, #name)); \
+    if (!functions.name) \
+        return nullptr;
+        QUILLORA_PULSE_FUNCTIONS(QUILLORA_PULSE_RESOLVE)
+#undef QUILLORA_PULSE_RESOLVE
+        return &functions;
+    }();
+    return library;
+}
 
 // The server's buffer for the music, and how much room in it makes it ask for more: it asks
 // about once a second, and a stall of the decoder up to a second is not heard.
@@ -21,9 +91,9 @@ public:
     explicit LoopLock(pa_threaded_mainloop *loop)
         : m_loop(loop)
     {
-        pa_threaded_mainloop_lock(m_loop);
+        pulse()->pa_threaded_mainloop_lock(m_loop);
     }
-    ~LoopLock() { pa_threaded_mainloop_unlock(m_loop); }
+    ~LoopLock() { pulse()->pa_threaded_mainloop_unlock(m_loop); }
     LoopLock(const LoopLock &) = delete;
     LoopLock &operator=(const LoopLock &) = delete;
 
@@ -34,13 +104,13 @@ private:
 void forget(pa_operation *operation)
 {
     if (operation)
-        pa_operation_unref(operation);
+        pulse()->pa_operation_unref(operation);
 }
 
 pa_cvolume stereoVolume(float gain)
 {
     pa_cvolume volume;
-    pa_cvolume_set(&volume, 2, pa_sw_volume_from_linear(gain));
+    pulse()->pa_cvolume_set(&volume, 2, pulse()->pa_sw_volume_from_linear(gain));
     return volume;
 }
 
@@ -64,16 +134,20 @@ PulseOutput::~PulseOutput()
         const LoopLock lock(m_loop);
         dropContext();
     }
-    pa_threaded_mainloop_stop(m_loop);
-    pa_threaded_mainloop_free(m_loop);
+    pulse()->pa_threaded_mainloop_stop(m_loop);
+    pulse()->pa_threaded_mainloop_free(m_loop);
 }
 
 void PulseOutput::play(MusicStream *stream)
 {
     if (!m_loop) {
-        m_loop = pa_threaded_mainloop_new();
-        pa_threaded_mainloop_set_name(m_loop, "quillora-sound");
-        pa_threaded_mainloop_start(m_loop);
+        if (!pulse()) {
+            QMetaObject::invokeMethod(this, &MusicOutput::unavailable, Qt::QueuedConnection);
+            return;
+        }
+        m_loop = pulse()->pa_threaded_mainloop_new();
+        pulse()->pa_threaded_mainloop_set_name(m_loop, "quillora-sound");
+        pulse()->pa_threaded_mainloop_start(m_loop);
     }
     if (m_source != stream) {
         close();
@@ -87,34 +161,36 @@ void PulseOutput::play(MusicStream *stream)
     m_source = stream;
     m_paused = false;
     if (!m_context) {
-        m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), "Quillora");
-        pa_context_set_state_callback(
+        m_context = pulse()->pa_context_new(pulse()->pa_threaded_mainloop_get_api(m_loop),
+                                            "Quillora");
+        pulse()->pa_context_set_state_callback(
                 m_context,
                 [](pa_context *, void *self) {
                     static_cast<PulseOutput *>(self)->contextChanged();
                 },
                 this);
         // Connecting may start a server (autospawn): on the server thread, not the window's.
-        pa_mainloop_api_once(
-                pa_threaded_mainloop_get_api(m_loop),
+        pulse()->pa_mainloop_api_once(
+                pulse()->pa_threaded_mainloop_get_api(m_loop),
                 [](pa_mainloop_api *, void *self) {
                     static_cast<PulseOutput *>(self)->connectToServer();
                 },
                 this);
     } else if (!m_stream) {
-        if (pa_context_get_state(m_context) == PA_CONTEXT_READY)
+        if (pulse()->pa_context_get_state(m_context) == PA_CONTEXT_READY)
             openStream();
     } else if (m_running) {
-        forget(pa_stream_cork(m_stream, 0, nullptr, nullptr));
+        forget(pulse()->pa_stream_cork(m_stream, 0, nullptr, nullptr));
         write();
     }
 }
 
 void PulseOutput::connectToServer()
 {
-    if (!m_context || pa_context_get_state(m_context) != PA_CONTEXT_UNCONNECTED)
+    if (!m_context || pulse()->pa_context_get_state(m_context) != PA_CONTEXT_UNCONNECTED)
         return;
-    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0 && m_context) {
+    if (pulse()->pa_context_connect(m_context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0
+        && m_context) {
         dropContext(); // (a failure told as a change has dropped it already)
         QMetaObject::invokeMethod(this, &MusicOutput::unavailable, Qt::QueuedConnection);
     }
@@ -122,7 +198,7 @@ void PulseOutput::connectToServer()
 
 void PulseOutput::contextChanged()
 {
-    switch (pa_context_get_state(m_context)) {
+    switch (pulse()->pa_context_get_state(m_context)) {
     case PA_CONTEXT_READY:
         if (m_source && !m_stream)
             openStream();
@@ -141,16 +217,16 @@ void PulseOutput::openStream()
 {
     m_rate = m_source->sampleRate();
     const pa_sample_spec format {PA_SAMPLE_S16LE, std::uint32_t(m_rate), 2};
-    m_stream = pa_stream_new(m_context, "Music", &format, nullptr);
+    m_stream = pulse()->pa_stream_new(m_context, "Music", &format, nullptr);
     if (!m_stream) {
         QMetaObject::invokeMethod(this, &MusicOutput::unavailable, Qt::QueuedConnection);
         return;
     }
-    pa_stream_set_state_callback(
+    pulse()->pa_stream_set_state_callback(
             m_stream,
             [](pa_stream *, void *self) { static_cast<PulseOutput *>(self)->streamChanged(); },
             this);
-    pa_stream_set_write_callback(
+    pulse()->pa_stream_set_write_callback(
             m_stream,
             [](pa_stream *, size_t, void *self) { static_cast<PulseOutput *>(self)->write(); },
             this);
@@ -169,7 +245,8 @@ void PulseOutput::openStream()
     // the clock.
     const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING
                                          | (m_paused ? PA_STREAM_START_CORKED : 0));
-    if (pa_stream_connect_playback(m_stream, nullptr, &attributes, flags, &volume, nullptr) < 0) {
+    if (pulse()->pa_stream_connect_playback(m_stream, nullptr, &attributes, flags, &volume, nullptr)
+        < 0) {
         dropStream();
         QMetaObject::invokeMethod(this, &MusicOutput::unavailable, Qt::QueuedConnection);
     }
@@ -177,7 +254,7 @@ void PulseOutput::openStream()
 
 void PulseOutput::streamChanged()
 {
-    switch (pa_stream_get_state(m_stream)) {
+    switch (pulse()->pa_stream_get_state(m_stream)) {
     case PA_STREAM_READY:
         m_running = true;
         QMetaObject::invokeMethod(this, &MusicOutput::running, Qt::QueuedConnection);
@@ -195,36 +272,36 @@ void PulseOutput::streamChanged()
 // Writes as much of the stream as the server has room for, or as the stream has.
 void PulseOutput::write()
 {
-    if (!m_stream || !m_source || pa_stream_get_state(m_stream) != PA_STREAM_READY)
+    if (!m_stream || !m_source || pulse()->pa_stream_get_state(m_stream) != PA_STREAM_READY)
         return;
-    size_t room = pa_stream_writable_size(m_stream);
+    size_t room = pulse()->pa_stream_writable_size(m_stream);
     if (room == size_t(-1) || room < kBytesPerFrame)
         return;
     while (room >= kBytesPerFrame) {
         void *data = nullptr;
         size_t bytes = room;
-        if (pa_stream_begin_write(m_stream, &data, &bytes) < 0 || !data)
+        if (pulse()->pa_stream_begin_write(m_stream, &data, &bytes) < 0 || !data)
             return;
         bool atEnd = false;
         const std::int64_t frames
                 = m_source->take(data, std::int64_t(bytes) / kBytesPerFrame, &atEnd);
         if (frames > 0) {
-            pa_stream_write(m_stream, data, size_t(frames) * kBytesPerFrame, nullptr, 0,
-                            PA_SEEK_RELATIVE);
+            pulse()->pa_stream_write(m_stream, data, size_t(frames) * kBytesPerFrame, nullptr, 0,
+                                     PA_SEEK_RELATIVE);
             m_writtenSinceDrop += frames;
         } else
-            pa_stream_cancel_write(m_stream);
+            pulse()->pa_stream_cancel_write(m_stream);
         if (atEnd) {
             // The end of the file: what is written is played even if it does not fill the
             // buffer (a short file, and nobody starting it again).
-            forget(pa_stream_trigger(m_stream, nullptr, nullptr));
+            forget(pulse()->pa_stream_trigger(m_stream, nullptr, nullptr));
             break;
         }
         if (size_t(frames) * kBytesPerFrame < bytes)
             break; // the decoder is behind, and wakes this again when it has more
         room -= bytes;
     }
-    pa_operation *update = pa_stream_update_timing_info(m_stream, nullptr, nullptr);
+    pa_operation *update = pulse()->pa_stream_update_timing_info(m_stream, nullptr, nullptr);
     // After a drop, until the server has told how much it holds once something was written
     // since, it holds what was written.
     if (!m_dropConfirmed && !m_confirming && m_writtenSinceDrop > 0)
@@ -239,7 +316,7 @@ void PulseOutput::pause()
     const LoopLock lock(m_loop);
     m_paused = true;
     if (m_stream)
-        forget(pa_stream_cork(m_stream, 1, nullptr, nullptr));
+        forget(pulse()->pa_stream_cork(m_stream, 1, nullptr, nullptr));
 }
 
 void PulseOutput::restart(MusicStream *stream, std::int64_t frame, bool dropQueued)
@@ -251,7 +328,7 @@ void PulseOutput::restart(MusicStream *stream, std::int64_t frame, bool dropQueu
     const LoopLock lock(m_loop);
     stream->restart(frame);
     if (m_stream && m_running && dropQueued) {
-        forget(pa_stream_flush(m_stream, nullptr, nullptr));
+        forget(pulse()->pa_stream_flush(m_stream, nullptr, nullptr));
         m_writtenSinceDrop = 0;
         m_dropConfirmed = false;
     }
@@ -276,8 +353,8 @@ void PulseOutput::setGain(float gain)
     const LoopLock lock(m_loop);
     if (m_stream && m_running) {
         const pa_cvolume volume = stereoVolume(gain);
-        forget(pa_context_set_sink_input_volume(m_context, pa_stream_get_index(m_stream), &volume,
-                                                nullptr, nullptr));
+        forget(pulse()->pa_context_set_sink_input_volume(
+                m_context, pulse()->pa_stream_get_index(m_stream), &volume, nullptr, nullptr));
     }
 }
 
@@ -286,7 +363,7 @@ std::int64_t PulseOutput::queuedFrames() const
     if (!m_loop)
         return 0;
     const LoopLock lock(m_loop);
-    if (m_confirming && pa_operation_get_state(m_confirming) != PA_OPERATION_RUNNING) {
+    if (m_confirming && pulse()->pa_operation_get_state(m_confirming) != PA_OPERATION_RUNNING) {
         m_dropConfirmed = true;
         forget(std::exchange(m_confirming, nullptr));
     }
@@ -294,7 +371,7 @@ std::int64_t PulseOutput::queuedFrames() const
         return m_writtenSinceDrop;
     pa_usec_t latency = 0;
     int negative = 0;
-    if (!m_stream || !m_running || pa_stream_get_latency(m_stream, &latency, &negative) < 0
+    if (!m_stream || !m_running || pulse()->pa_stream_get_latency(m_stream, &latency, &negative) < 0
         || negative)
         return 0;
     return std::int64_t(latency * std::uint64_t(m_rate) / 1000000);
@@ -307,12 +384,12 @@ void PulseOutput::dropStream()
     forget(std::exchange(m_confirming, nullptr));
     if (!m_stream)
         return;
-    pa_stream_set_state_callback(m_stream, nullptr, nullptr);
-    pa_stream_set_write_callback(m_stream, nullptr, nullptr);
-    if (pa_stream_get_state(m_stream) == PA_STREAM_READY
-        || pa_stream_get_state(m_stream) == PA_STREAM_CREATING)
-        pa_stream_disconnect(m_stream);
-    pa_stream_unref(m_stream);
+    pulse()->pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+    pulse()->pa_stream_set_write_callback(m_stream, nullptr, nullptr);
+    if (pulse()->pa_stream_get_state(m_stream) == PA_STREAM_READY
+        || pulse()->pa_stream_get_state(m_stream) == PA_STREAM_CREATING)
+        pulse()->pa_stream_disconnect(m_stream);
+    pulse()->pa_stream_unref(m_stream);
     m_stream = nullptr;
 }
 
@@ -321,10 +398,10 @@ void PulseOutput::dropContext()
     dropStream();
     if (!m_context)
         return;
-    pa_context_set_state_callback(m_context, nullptr, nullptr);
-    if (pa_context_get_state(m_context) != PA_CONTEXT_FAILED
-        && pa_context_get_state(m_context) != PA_CONTEXT_TERMINATED)
-        pa_context_disconnect(m_context);
-    pa_context_unref(m_context);
+    pulse()->pa_context_set_state_callback(m_context, nullptr, nullptr);
+    if (pulse()->pa_context_get_state(m_context) != PA_CONTEXT_FAILED
+        && pulse()->pa_context_get_state(m_context) != PA_CONTEXT_TERMINATED)
+        pulse()->pa_context_disconnect(m_context);
+    pulse()->pa_context_unref(m_context);
     m_context = nullptr;
 }
