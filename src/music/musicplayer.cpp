@@ -124,6 +124,8 @@ void MusicPlayer::play()
         setPlayState(PlayState::Transitioning); // until the output runs or says it cannot
         return;
     }
+    m_heardFrom = position(); // while paused, where it was paused
+    m_heardClock.start();
     setPlayState(PlayState::Playing);
     m_positionTimer.start();
     emit positionChanged(position());
@@ -196,6 +198,10 @@ void MusicPlayer::setPosition(qint64 milliseconds)
     const std::int64_t frame = std::max<qint64>(milliseconds, 0) * m_stream->sampleRate() / 1000;
     m_output->restart(m_stream, frame, true);
     m_jumpedTo = frame;
+    m_heardFrom = frame * 1000 / m_stream->sampleRate();
+    m_heardClock.start();
+    if (state == PlayState::Paused)
+        m_pausedAt = m_heardFrom;
     m_joinedPass = false;
     m_passEndedWhilePaused = false;
     emit positionChanged(position());
@@ -216,7 +222,13 @@ qint64 MusicPlayer::position() const
         const std::int64_t length = m_stream->frameCount();
         frame = m_joinedPass && length > 0 ? (frame % length + length) % length : m_jumpedTo;
     }
-    return frame * 1000 / rate;
+    qint64 milliseconds = frame * 1000 / rate;
+    // The output's own count can run ahead of what was heard for a moment after the music
+    // starts or jumps (the server's timing is a little older than its write index); the music
+    // cannot have gone further than the time since.
+    if (latestState() == PlayState::Playing && m_heardClock.isValid())
+        milliseconds = std::min(milliseconds, m_heardFrom + m_heardClock.elapsed());
+    return milliseconds;
 }
 
 qint64 MusicPlayer::duration() const

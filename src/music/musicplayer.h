@@ -2,6 +2,7 @@
 
 #include "mp3decoder.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QTimer>
@@ -84,6 +85,8 @@ private:
     QList<PlayState> m_announcing; // states to announce, the one being announced first
     std::int64_t m_jumpedTo = 0; // the frame the music last started from, dropping what was queued
     qint64 m_pausedAt = 0; // ms; what the output holds while paused is not a measure of it
+    qint64 m_heardFrom = 0; // ms; where the music last started to be heard, at m_heardClock
+    QElapsedTimer m_heardClock;
     bool m_joinedPass = false; // a new pass follows the queued end of the last one
     bool m_passEndedWhilePaused = false;
     int m_volume = 50;
