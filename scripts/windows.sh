@@ -226,6 +226,13 @@ for plugin in platforms/qwindows styles/qwindowsvistastyle multimedia/windowsmed
     mkdir -p "$app/$(dirname $plugin)"
     cp "$qt/plugins/$plugin.dll" "$app/$plugin.dll"
 done
+# Qt's own Chinese texts (a fact box's context menu, ...), loaded from translations\ beside
+# quillora.exe: Debian's files, as .qm files are the same on every platform. qt_zh_CN.qm only
+# names the other two.
+mkdir -p "$app/translations"
+for catalogue in qt qtbase qtmultimedia; do
+    cp "/usr/share/qt6/translations/${catalogue}_zh_CN.qm" "$app/translations/"
+done
 
 # Every DLL quillora.exe and the plugins load, found in the cross Qt, the libraries and the
 # mingw runtime, copied beside quillora.exe; a DLL found nowhere must be one of Windows' own
