@@ -78,12 +78,13 @@ if ! $cache_ready_only && ! cmp -s "$top/packaging/windows/mingw-w64-x86_64.cmak
 fi
 
 # build_once NAME PREFIX PACKAGE VERSION AFTER STEPS ARG...
-# Builds the source package PACKAGE at upstream VERSION into PREFIX by calling each function in
-# STEPS with SOURCE-DIR BUILD-DIR PREFIX ARG..., unless PREFIX/.built-NAME holds the same recipe:
-# the source version, the toolchain file, the steps' code, their arguments and the recipes of the
-# libraries named in AFTER (those it is built against). A changed configure flag thus rebuilds
-# that library and those built against it, in the same build folder, so that ccache and ninja
-# redo only what the flag touches.
+# Builds the source package PACKAGE at upstream VERSION into PREFIX by running each function in
+# STEPS with SOURCE-DIR BUILD-DIR PREFIX ARG... (in a subshell; the steps chain their commands
+# with &&, as set -e does not reach into a function whose status is tested), unless
+# PREFIX/.built-NAME holds the same recipe: the source version, the toolchain file, the steps'
+# code, their arguments and the recipes of the libraries named in AFTER (those it is built
+# against). A changed configure flag thus rebuilds that library and those built against it, in
+# the same build folder, so that ccache and ninja redo only what the flag touches.
 declare -A recipes=()
 stale=0
 build_once() {
@@ -112,7 +113,7 @@ build_once() {
     mkdir -p "$build" "$prefix"
     : >"$build.log"
     for step in $steps; do
-        "$step" "$src" "$build" "$prefix" "$@" >>"$build.log" 2>&1 \
+        ("$step" "$src" "$build" "$prefix" "$@") >>"$build.log" 2>&1 \
             || { tail -40 "$build.log"; exit 1; }
     done
     echo "$recipe" >"$stamp"
@@ -125,18 +126,16 @@ cmake_build() { # source build prefix arg...
     shift 3
     cmake --fresh -G Ninja -S "$src" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" "$@"
-    cmake --build "$build" --parallel "$jobs"
-    cmake --install "$build"
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" "$@" \
+        && cmake --build "$build" --parallel "$jobs" && cmake --install "$build"
 }
 
 # An autotools project, configured in an emptied build folder (ccache makes the rebuild cheap).
 autotools_build() { # source build prefix arg...
     local src=$1 build=$2 prefix=$3
     shift 3
-    find "$build" -mindepth 1 -delete
-    (cd "$build" && "$src/configure" --host=$mingw --prefix="$prefix" "$@" \
-        && make -j"$jobs" && make install)
+    find "$build" -mindepth 1 -delete && cd "$build" \
+        && "$src/configure" --host=$mingw --prefix="$prefix" "$@" && make -j"$jobs" && make install
 }
 
 # Qt names Media Foundation's libraries and some headers with other capitals than mingw-w64 and
