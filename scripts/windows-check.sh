@@ -4,11 +4,11 @@
 #   scripts/windows-check.sh [--music-runs N] [--dpi N]...
 #   1. the installer installs silently: the program folder, the Start-menu shortcut, the entry
 #      in Apps & features;
-#   2. the installed program opens its window at 898 x 617 client pixels (96 dpi). The check
-#      finds the controls through UI Automation, by the names Qt gives them (Form1.…List1): a
-#      click on the list's first row and ten presses of Down choose the eleventh plant, whose
-#      name the first fact box then reads, and whose photo and facts are drawn (a screenshot goes
-#      to build-windows/screenshot-windows.png);
+#   2. the installed program opens its window at 898 x 617 client pixels (96 dpi). Where its
+#      controls are, and how it draws a chosen plant, the window library itself reports
+#      (tests/windows/windowlayout.cpp, by Qt's object names): a click on the list's first row,
+#      then ten presses of Down, must each show exactly the fact boxes and photo it draws for
+#      that row (a screenshot goes to build-windows/screenshot-windows.png);
 #   3. the author button starts the browser the Windows way: a stand-in put at the browser's
 #      place records its command line and the show state asked for;
 #   4. the music plays through Windows' audio path (Wine's PulseAudio driver, into a private
@@ -18,7 +18,7 @@
 #   6. at each further display resolution given with --dpi (default 144; Wine's LogPixels), the
 #      window's client area is 898 x 617 scaled by dpi/96 (within 2 pixels);
 #   7. the uninstaller, silent, leaves nothing behind.
-# It waits on what it checks (the window shown, a fact written, a file recorded), never for a
+# It waits on what it checks (the window shown, a plant drawn, a file recorded), never for a
 # fixed time.
 set -euo pipefail
 
@@ -63,6 +63,7 @@ check() { # description command...
     shift
     if "$@"; then pass "$what"; else fail "$what"; fi
 }
+not() { ! "$@"; }
 # wait_for SECONDS command...: runs the command every fifth of a second until it succeeds.
 wait_for() {
     local tries=$(($1 * 5))
@@ -130,6 +131,8 @@ start_program() {
 }
 probe() { "$top/scripts/wine-run.sh" "$out/cmake/windowprobe.exe" "Quillora 2.0" "$@" 2>/dev/null | tr -d '\r'; }
 shown() { kill -0 "$program" 2>/dev/null && probe >"$work/window.txt" && [ -s "$work/window.txt" ]; }
+# The client area on the screen, "X Y W H", as last probed.
+client_area() { echo "$(sed -n 's/^origin //p' "$work/window.txt") $(sed -n 's/^client //p' "$work/window.txt")"; }
 stop_program() {
     probe close >/dev/null || true
     wait_for 10 bash -c "! kill -0 $program 2>/dev/null"
@@ -148,10 +151,12 @@ check_client_area() { # dpi
             dw = w - 898 * d / 96; dh = h - 617 * d / 96
             exit !(dw * dw <= t * t + 0.25 && dh * dh <= t * t + 0.25) }'
 }
-# controls: the window's elements as UI Automation reports them (see tests/windows/windowprobe.cpp);
-# control NAME: the line of the element whose automation id ends in NAME.
-controls() { probe controls >"$work/controls.txt" && grep -q 'List1' "$work/controls.txt"; }
-control() { awk -F'\t' -v n="$1" '$1 == n || substr($1, length($1) - length(n)) == "." n' "$work/controls.txt" | head -1; }
+# The place of a control ("NAME X Y W H" in the window library's report) on the screen.
+on_screen() {
+    local origin
+    origin=$(sed -n 's/^origin //p' "$work/window.txt")
+    awk -v n="$1" -v o="$origin" 'BEGIN {split(o, xy, " ")} $1 == n {print $2 + xy[1], $3 + xy[2], $4, $5}' "$work/layout.txt"
+}
 centre() { # "X Y W H" -> "CX CY"
     local x y w h
     read -r x y w h <<<"$1"
@@ -178,42 +183,41 @@ cp "$out/cmake/standinbrowser.exe" "$browser_dir/IEXPLORE.exe"
 export QUILLORA_BROWSER_RECORD='Z:'"${QUILLORA_BROWSER_RECORD_UNIX//\//\\}"
 
 start=$SECONDS
+# The window library's report, and the window as it draws it with the first and the eleventh
+# plant chosen, before the program starts (the report's window is never shown).
+expected=$work/expected
+(cd "$out/cmake" && "$top/scripts/wine-run.sh" windowlayout.exe 0 "Z:${expected//\//\\}-0.png" \
+    10 "Z:${expected//\//\\}-10.png" | tr -d '\r') >"$work/layout.txt" 2>/dev/null || true
+# drawn_as ROW: the fact boxes and the photo box on the screen are those of the report's
+# drawing with ROW chosen (within 1 % of their pixels, for the antialiasing of another run).
+drawn_as() {
+    local name x y w h differ
+    shot "$(client_area)" "$work/now.png"
+    while read -r name x y w h; do
+        [[ $name == Picture1 || $name == Text[1-9] ]] || continue
+        differ=$(compare -metric AE -fuzz 10% <(convert "$work/now.png" -crop "${w}x$h+$x+$y" +repage png:-) \
+            <(convert "$expected-$1.png" -crop "${w}x$h+$x+$y" +repage png:-) null: 2>&1) || true
+        [ "${differ%.*}" -le $((w * h / 100)) ] 2>/dev/null || return 1
+    done <"$work/layout.txt"
+}
 if start_program; then
     sed 's/^/   /' "$work/window.txt"
     check_client_area 96
-    wait_for 30 controls || true
-    list=$(control List1 | cut -f2)
-    # The list's rows follow it, named by the plants, without automation ids.
-    awk -F'\t' 'found && $1 == "" && $3 != "" {print} $1 ~ /List1$/ {found = 1} found && $1 != "" && $1 !~ /List1$/ {exit}' \
-        "$work/controls.txt" >"$work/rows.txt"
-    client=$(control Form1 | cut -f2)
-    [ -n "$client" ] || client="$(sed -n 's/^origin //p' "$work/window.txt") $(sed -n 's/^client //p' "$work/window.txt")"
-    picture=$(control Picture1 | cut -f2)
-    facts=$(control Text1 | cut -f2)
-    echo "   List1 at ${list:-?}, $(wc -l <"$work/rows.txt") rows reported; Picture1 at ${picture:-?}; Text1 at ${facts:-?}"
-    check "the controls are found by their names" test -n "$list" -a -n "$picture" -a -n "$facts" \
-        -a "$(wc -l <"$work/rows.txt")" -ge 11
-    if [ -n "$list" ] && [ -n "$picture" ] && [ "$(wc -l <"$work/rows.txt")" -ge 11 ]; then
-        wanted=$(sed -n 11p "$work/rows.txt" | cut -f3)
-        shot "$picture" "$work/photo-before.png"
-        # A click on the first row, then ten steps down with the arrow key.
-        click_at $(centre "$(head -1 "$work/rows.txt" | cut -f2)")
-        first=$(head -1 "$work/rows.txt" | cut -f3)
-        text1() { controls && [ "$(control Text1 | cut -f4)" = "$1" ]; }
-        check "a click on the first row shows ${first}" wait_for 10 text1 "$first"
-        for _ in $(seq 10); do xdotool key Down; done
-        check "ten presses of Down show ${wanted}" wait_for 10 text1 "$wanted"
-        filled=$(for n in 1 2 3 4 5 6 7 8 9; do control Text$n | cut -f4; done | grep -c .)
-        check "the nine fact boxes are filled ($filled)" test "$filled" -eq 9
-        colours() { shot "$picture" "$work/photo.png" && [ "$(convert "$work/photo.png" -format '%k' info:)" -gt 100 ]; }
-        before=$(convert "$work/photo-before.png" -format '%k' info:)
-        check "a photo in the photo box ($before colours before)" wait_for 10 colours
-        shot "$client" "$out/screenshot-windows.png"
-        pass "screenshot: build-windows/screenshot-windows.png"
-    fi
+    check "the window library reports the controls' places (List1 at $(grep '^List1 ' "$work/layout.txt" | cut -d' ' -f2-))" \
+        test -s "$expected-10.png" -a "$(grep -c '^\(row0\|List1\|Picture1\|Text[1-9]\|Command2\) ' "$work/layout.txt")" -eq 13
+    photo_colours=$(convert "$expected-10.png" -crop "$(grep '^Picture1 ' "$work/layout.txt" | awk '{print $4 "x" $5 "+" $2 "+" $3}')" \
+        +repage -format '%k' info: 2>/dev/null || echo 0)
+    check "the eleventh plant's drawing holds a photo ($photo_colours colours)" test "$photo_colours" -gt 100
+    check "the window opens without a plant drawn" not drawn_as 10
+    click_at $(centre "$(on_screen row0)")
+    check "a click on the first row shows the first plant as the window library draws it" wait_for 10 drawn_as 0
+    for _ in $(seq 10); do xdotool key Down; done
+    check "ten presses of Down show the eleventh plant as the window library draws it" wait_for 10 drawn_as 10
+    shot "$(client_area)" "$out/screenshot-windows.png"
+    pass "screenshot: build-windows/screenshot-windows.png"
 
     echo "== 3. The author button"
-    button=$(control Command2 | cut -f2)
+    button=$(on_screen Command2)
     if [ -n "$button" ]; then
         click_at $(centre "$button")
         xdotool click 1
@@ -297,9 +301,7 @@ for dpi in "${dpis[@]}"; do
     if start_program; then
         sed 's/^/   /' "$work/window.txt"
         check_client_area "$dpi"
-        origin=$(sed -n 's/^origin //p' "$work/window.txt")
-        client=$(sed -n 's/^client //p' "$work/window.txt")
-        shot "$origin $client" "$out/screenshot-windows-${dpi}dpi.png"
+        shot "$(client_area)" "$out/screenshot-windows-${dpi}dpi.png"
         stop_program || true
     else
         fail "the window at $dpi dpi"
