@@ -185,9 +185,10 @@ build_once qtmultimedia "$qt" qt6-multimedia "$qt_version" qtbase "spell_headers
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DFEATURE_spatialaudio=OFF "${wmf[@]}" \
     -DCMAKE_CXX_FLAGS="-I$cache/build/qtmultimedia/spelled-headers"
 
+# pkg-config looks only among the Windows libraries: it would offer this machine's (libpulse).
 build_once mpg123 "$deps" mpg123 "$mpg123_version" "" autotools_build --enable-shared \
     --disable-static --with-cpu=x86-64 --enable-modules=no --disable-network \
-    CC="ccache $mingw-gcc-posix"
+    CC="ccache $mingw-gcc-posix" PKG_CONFIG_LIBDIR="$deps/lib/pkgconfig" PKG_CONFIG_PATH=
 
 # Static, with its SIMD code: the program links it in, as on Linux it uses the system's.
 build_once jpeg "$deps" libjpeg-turbo "$jpeg_version" "" cmake_build -DENABLE_SHARED=OFF \
