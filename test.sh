@@ -3,14 +3,15 @@
 #   ./test.sh             normal build in build/, with the benchmark (build/quillora-bench)
 #   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-sanitize/
 #   ./test.sh --windows   the Windows release (scripts/windows.sh: cross Qt built once, about an
-#                         hour), then its check under Wine (scripts/windows-check.sh)
+#                         hour), then its check under Wine (scripts/windows-check.sh; further
+#                         arguments go to it, e.g. --music-runs 5)
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 cd "$top"
 
 if [ "${1:-}" = "--windows" ]; then
     scripts/windows.sh
-    exec scripts/windows-check.sh
+    exec scripts/windows-check.sh "${@:2}"
 fi
 
 build_dir=build

@@ -5,6 +5,7 @@
 #include "authorpage.h"
 #include "form1.h"
 #include "linknotice.h"
+#include "windowscommandline.h"
 
 #include <QApplication>
 #include <QFile>
@@ -68,6 +69,35 @@ private slots:
         QFETCH(QString, browser);
         QFETCH(QList<QStringList>, commands);
         QCOMPARE(browserCommands(browser, QStringLiteral("http://a.example/")), commands);
+    }
+
+    // The command line the Windows start hands over, by the rules Windows programs split it by.
+    void windowsCommandLines_data()
+    {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("the default browser")
+                << QStringList {"C:\\Program Files\\Internet Explorer\\IEXPLORE.exe",
+                                "https://a.example/"}
+                << "\"C:\\Program Files\\Internet Explorer\\IEXPLORE.exe\" https://a.example/";
+        QTest::newRow("slashes, nothing to quote")
+                << QStringList {"C:/tools/run.exe", "-x", "C:\\dir\\"}
+                << "C:\\tools\\run.exe -x C:\\dir\\";
+        QTest::newRow("empty, blank, tab, Chinese")
+                << QStringList {"run", "", "a b", "a\tb", "薄荷 图"}
+                << "run \"\" \"a b\" \"a\tb\" \"薄荷 图\"";
+        QTest::newRow("quotes") << QStringList {"run", "say \"hi\""} << "run \"say \\\"hi\\\"\"";
+        QTest::newRow("backslashes before a quote") << QStringList {"run", "a\\\"b", "a\\\\\"b"}
+                                                    << "run \"a\\\\\\\"b\" \"a\\\\\\\\\\\"b\"";
+        QTest::newRow("backslashes before the closing quote")
+                << QStringList {"run", "C:\\my dir\\", "a b\\\\"}
+                << "run \"C:\\my dir\\\\\" \"a b\\\\\\\\\"";
+    }
+    void windowsCommandLines()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(QString, line);
+        QCOMPARE(windowsCommandLine(command), line);
     }
 
     // $BROWSER as people set it, through the button. In the values, %B is the stand-in browser,

@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #ifdef Q_OS_WIN
-#include <QDir>
+#include "windowscommandline.h"
 
 #include <qt_windows.h>
 
@@ -35,29 +35,7 @@ constexpr int kReapPollMilliseconds = 2000;
 qint64 startCommand(const QStringList &command)
 {
 #ifdef Q_OS_WIN
-    // The command line as Windows programs read it: the program, one blank, the arguments, each
-    // quoted only where it holds blanks or quotes. The program's path is quoted too, so that a
-    // C:\Program.exe can never stand in for C:\Program Files\....
-    const auto quoted = [](const QString &word) {
-        if (!word.isEmpty() && !word.contains(u' ') && !word.contains(u'\t')
-            && !word.contains(u'"'))
-            return word;
-        QString text(u'"');
-        qsizetype backslashes = 0;
-        for (const QChar c : word) {
-            if (c == u'\\') {
-                ++backslashes;
-                continue;
-            }
-            text += QString(c == u'"' ? backslashes * 2 + 1 : backslashes, u'\\') + c;
-            backslashes = 0;
-        }
-        return text + QString(backslashes * 2, u'\\') + u'"';
-    };
-    QString line = quoted(QDir::toNativeSeparators(command.first()));
-    for (const QString &word : command.mid(1))
-        line += u' ' + quoted(word);
-    std::wstring text = line.toStdWString();
+    std::wstring text = windowsCommandLine(command).toStdWString();
     STARTUPINFOW startup {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
