@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(told->role(), QAccessible::ToolTip);
         QCOMPARE(told->text(QAccessible::Name), tip);
         if (keyGap > 0)
-            QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 1500);
+            QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 4000);
     }
 
     // Enter steps through every plant a search names, in list order here, one choice each, and
