@@ -28,6 +28,13 @@ public:
     // Frames handed to the sink since it last started.
     std::int64_t taken() const { return m_taken; }
     void startCounting() { m_taken = 0; }
+    // The stream goes on (a new pass, a jump): there is sound to take again. The sink asks
+    // what is available before it reads, and would never read again after the end.
+    void goOn()
+    {
+        m_atEnd = false;
+        emit readyRead();
+    }
 
     bool isSequential() const override { return true; }
     qint64 bytesAvailable() const override
@@ -78,7 +85,7 @@ void QtAudioOutput::play(MusicStream *stream)
         m_sink->resume();
     else if (m_sink->state() == QAudio::StoppedState && !startSink())
         QMetaObject::invokeMethod(this, &MusicOutput::unavailable, Qt::QueuedConnection);
-    emit m_device->readyRead();
+    m_device->goOn();
 }
 
 // Opens the sound output for the stream's rate on the default device and starts it pulling.
@@ -156,7 +163,7 @@ void QtAudioOutput::restart(MusicStream *stream, std::int64_t frame, bool dropQu
         if (suspended)
             m_sink->suspend();
     }
-    emit m_device->readyRead();
+    m_device->goOn();
 }
 
 void QtAudioOutput::close()

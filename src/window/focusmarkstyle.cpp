@@ -7,6 +7,7 @@
 #include <QAbstractScrollArea>
 #include <QPainter>
 #include <QStyleOption>
+#include <QStyleOptionViewItem>
 
 #include <algorithm>
 
@@ -45,10 +46,21 @@ void FocusMarkStyle::drawPrimitive(PrimitiveElement element, const QStyleOption 
         drawMark(painter, option->rect, option->palette.color(QPalette::Window));
 }
 
-// The frame of a list.
+// The frame of a list; and a list's chosen row, in the palette's highlight colours whatever the
+// platform's style would blend there (Windows' own style draws its theme's light selection and
+// keeps the text's colour, which leaves white names on a barely lighter green).
 void FocusMarkStyle::drawControl(ControlElement element, const QStyleOption *option,
                                  QPainter *painter, const QWidget *widget) const
 {
+    const auto *item = qstyleoption_cast<const QStyleOptionViewItem *>(option);
+    if (element == CE_ItemViewItem && item && (item->state & State_Selected)) {
+        painter->fillRect(item->rect, item->palette.brush(QPalette::Highlight));
+        QStyleOptionViewItem plain(*item);
+        plain.state &= ~(State_Selected | State_MouseOver);
+        plain.palette.setBrush(QPalette::Text, item->palette.brush(QPalette::HighlightedText));
+        QProxyStyle::drawControl(element, &plain, painter, widget);
+        return;
+    }
     QProxyStyle::drawControl(element, option, painter, widget);
     if (element == CE_ShapedFrame && (option->state & State_HasFocus))
         drawMark(painter, option->rect, option->palette.color(QPalette::Window));

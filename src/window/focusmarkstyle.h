@@ -5,7 +5,8 @@
 // The window's keyboard focus mark, drawn over a style: a solid line two pixels wide around a
 // focused text box or list, and in place of the faint dotted focus rectangle of a button. It is
 // yellow where that stands out from the ground it is drawn on, black elsewhere (on the author
-// button's light blue).
+// button's light blue). A list's chosen row is drawn in the palette's highlight colours on every
+// platform's style.
 class FocusMarkStyle : public QProxyStyle
 {
     Q_OBJECT
