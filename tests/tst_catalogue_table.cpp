@@ -263,32 +263,18 @@ private slots:
         }
     }
 
-    void photoPathOpensTheNamedFile_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("file");
-        QTest::newRow("艾") << 1 << "艾.jpg";
-        QTest::newRow("姜") << 48 << "姜.jpg";
-        QTest::newRow("杏") << 115 << "杏.jpg";
-        QTest::newRow("软枣猕猴桃") << 84 << "软枣猕猴桃.jpg";
-    }
+    // A folder that ends in a separator, like the root folder, gives a doubled separator in the
+    // photo's path, which opens the photo all the same.
     void photoPathOpensTheNamedFile()
     {
-        QFETCH(int, row);
-        QFETCH(QString, file);
-        const HerbEntry *entry = HerbCatalogue::entryAt(static_cast<HerbNumber>(row));
-        const QString separator = QDir::separator();
-        QCOMPARE(pathText(entry->photoPath(localPath(QStringLiteral("/opt/书 #1")))),
-                 "/opt/书 #1" + separator + "photos" + separator + file);
-
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkpath("photos"));
-        QFile photo(dir.filePath("photos/" + file));
+        QFile photo(dir.filePath("photos/软枣猕猴桃.jpg"));
         QVERIFY(photo.open(QIODevice::WriteOnly) && photo.write("jpeg") == 4);
         photo.close();
-        // A folder that ends in a separator, like the root folder, gives a doubled separator.
-        const QString doubled
-                = pathText(entry->photoPath(localPath(QDir::toNativeSeparators(dir.path() + "/"))));
+        const QString doubled = pathText(HerbCatalogue::entryAt(84)->photoPath(
+                localPath(QDir::toNativeSeparators(dir.path() + "/"))));
+        const QString separator = QDir::separator();
         QVERIFY(doubled.contains(separator + separator + "photos" + separator));
         QFile opened(doubled);
         QVERIFY2(opened.open(QIODevice::ReadOnly), qPrintable(doubled));

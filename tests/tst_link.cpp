@@ -24,17 +24,14 @@ private slots:
     void init()
     {
         QVERIFY(m_dir.isValid());
-        QFile script(m_dir.filePath(QStringLiteral("browser")));
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(
-                "#!/bin/sh\necho \"$$ $# $*\" >> \"$(dirname \"$0\")/calls\"\nexec sleep 300\n");
-        script.close();
-        script.setPermissions(script.permissions() | QFile::ExeOwner);
-        QFile fail(m_dir.filePath(QStringLiteral("fail")));
-        QVERIFY(fail.open(QIODevice::WriteOnly));
-        fail.write("#!/bin/sh\nexit 3\n");
-        fail.close();
-        fail.setPermissions(fail.permissions() | QFile::ExeOwner);
+        const auto script = [this](const char *name, const QByteArray &body) {
+            QFile file(m_dir.filePath(QLatin1String(name)));
+            return file.open(QIODevice::WriteOnly) && file.write("#!/bin/sh\n" + body) > 0
+                    && file.setPermissions(file.permissions() | QFile::ExeOwner);
+        };
+        QVERIFY(script("browser",
+                       "echo \"$$ $# $*\" >> \"$(dirname \"$0\")/calls\"\nexec sleep 300\n"));
+        QVERIFY(script("fail", "exit 3\n"));
     }
     void cleanup()
     {
