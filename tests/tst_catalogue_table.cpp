@@ -1,7 +1,8 @@
 // The plant table: the order of the plant list, the given rows, and the figures that readers and
-// the window rely on (one leading blank, placeholders, families, genera, habits, flowering forms).
+// the window rely on (one leading blank, placeholders, families, genera, habits, flowering forms);
+// the step from a position in the list to what the window shows.
 
-#include "herbcatalogue.h"
+#include "herbdisplay.h"
 #include "pathtext.h"
 
 #include <QDir>
@@ -221,32 +222,59 @@ private slots:
             QVERIFY2(!it.key().startsWith(u'?') || named.contains(it.key()), qPrintable(it.key()));
     }
 
-    void photoPathOpensTheNamedFile_data()
+    void positionBecomesHerbNumber_data()
     {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("file");
-        QTest::newRow("艾") << 1 << "艾.jpg";
-        QTest::newRow("姜") << 48 << "姜.jpg";
-        QTest::newRow("杏") << 115 << "杏.jpg";
-        QTest::newRow("软枣猕猴桃") << 84 << "软枣猕猴桃.jpg";
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("number"); // -99999: the step overflows
+        QTest::newRow("none selected") << -1 << 0;
+        QTest::newRow("first") << 0 << 1;
+        QTest::newRow("last") << 132 << 133;
+        QTest::newRow("past the list") << 133 << 134;
+        QTest::newRow("largest that fits") << 32766 << 32767;
+        QTest::newRow("overflow") << 32767 << -99999;
+        QTest::newRow("most negative") << -32768 << -32767;
     }
+    void positionBecomesHerbNumber()
+    {
+        QFETCH(int, position);
+        QFETCH(int, number);
+        const auto n = herbNumberForPosition(static_cast<HerbNumber>(position));
+        QCOMPARE(n.has_value(), number != -99999);
+        if (n)
+            QCOMPARE(int(*n), number);
+    }
+
+    // Rows 1 and 133: the photo in the folder beside the program and the nine captioned facts in
+    // order; nothing for any other number.
+    void composesTheNineStrings()
+    {
+        const std::filesystem::path folder = localPath(QStringLiteral("/srv/图鉴"));
+        for (int n : {0, -1, 134, 32767, -32768})
+            QVERIFY(!composeHerbDisplay(static_cast<HerbNumber>(n), folder));
+        for (HerbNumber n : {1, 133}) {
+            const auto display = composeHerbDisplay(n, folder);
+            const HerbEntry *entry = HerbCatalogue::entryAt(n);
+            QVERIFY(display);
+            QCOMPARE(display->photoPath,
+                     QStringLiteral("/srv/图鉴%1photos%1%2.jpg")
+                             .arg(QDir::separator(), entry->name()));
+            for (HerbField field : kHerbFields)
+                QCOMPARE(display->texts[herbFieldIndex(field)], entry->fieldText(field));
+        }
+    }
+
+    // A folder that ends in a separator, like the root folder, gives a doubled separator in the
+    // photo's path, which opens the photo all the same.
     void photoPathOpensTheNamedFile()
     {
-        QFETCH(int, row);
-        QFETCH(QString, file);
-        const HerbEntry *entry = HerbCatalogue::entryAt(static_cast<HerbNumber>(row));
-        const QString separator = QDir::separator();
-        QCOMPARE(pathText(entry->photoPath(localPath(QStringLiteral("/opt/书 #1")))),
-                 "/opt/书 #1" + separator + "photos" + separator + file);
-
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkpath("photos"));
-        QFile photo(dir.filePath("photos/" + file));
+        QFile photo(dir.filePath("photos/软枣猕猴桃.jpg"));
         QVERIFY(photo.open(QIODevice::WriteOnly) && photo.write("jpeg") == 4);
         photo.close();
-        // A folder that ends in a separator, like the root folder, gives a doubled separator.
-        const QString doubled
-                = pathText(entry->photoPath(localPath(QDir::toNativeSeparators(dir.path() + "/"))));
+        const QString doubled = pathText(HerbCatalogue::entryAt(84)->photoPath(
+                localPath(QDir::toNativeSeparators(dir.path() + "/"))));
+        const QString separator = QDir::separator();
         QVERIFY(doubled.contains(separator + separator + "photos" + separator));
         QFile opened(doubled);
         QVERIFY2(opened.open(QIODevice::ReadOnly), qPrintable(doubled));

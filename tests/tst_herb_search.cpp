@@ -34,14 +34,6 @@ const char kSyllables[]
           "ye yi yin ying yo yong you yu yuan yue yun wa wai wan wang wei wen weng wo wu e ei en "
           "eng er o ou";
 
-QStringList names(const QList<int> &positions)
-{
-    QStringList result;
-    for (int position : positions)
-        result << HerbCatalogue::displayNames().at(position);
-    return result;
-}
-
 } // namespace
 
 class TestHerbSearch : public QObject
@@ -129,7 +121,10 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(QStringList, found);
-        QCOMPARE(names(HerbSearchIndex::instance().find(typed)), found);
+        QStringList names;
+        for (int position : HerbSearchIndex::instance().find(typed))
+            names << HerbCatalogue::displayNames().at(position);
+        QCOMPARE(names, found);
     }
 
     // A search typed piece by piece: "|" parts the pieces, "<" is Backspace, ">" Enter, "~" a

@@ -47,25 +47,19 @@ public:
         m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         // The server goes with the test, also when the test is killed.
         m_server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-        m_server.start(QStringLiteral("pulseaudio"),
-                       QStringLiteral("-n --daemonize=no --exit-idle-time=-1 --use-pid-file=no "
-                                      "--log-level=error")
-                                       .split(u' ')
-                               << QStringLiteral("-L")
-                               << QStringLiteral("module-null-sink sink_name=quiet")
-                               << QStringLiteral("-L")
-                               << "module-native-protocol-unix auth-anonymous=1 socket="
-                                       + socketPath());
-        if (!m_server.waitForStarted(5000))
-            return false;
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < 10000 && m_server.state() == QProcess::Running) {
-            if (QFileInfo::exists(socketPath())) // bound and listening
-                return true;
-            QTest::qWait(50);
-        }
-        return false;
+        m_server.start("pulseaudio",
+                       {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                        "--log-level=error", "-L", "module-null-sink sink_name=quiet", "-L",
+                        "module-native-protocol-unix auth-anonymous=1 socket=" + socketPath()});
+        // Bound and listening once its socket is there.
+        return m_server.waitForStarted(5000)
+                && QTest::qWaitFor(
+                        [this] {
+                            return QFileInfo::exists(socketPath())
+                                    || m_server.state() != QProcess::Running;
+                        },
+                        10000)
+                && m_server.state() == QProcess::Running;
     }
     void stop()
     {

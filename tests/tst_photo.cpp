@@ -10,6 +10,7 @@
 #include "photoreader.h"
 #include "regularfile.h"
 
+#include <QDataStream>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPainter>
@@ -97,27 +98,22 @@ QByteArray jpeg(const QImage &image, const Flavour &flavour = {})
     return data;
 }
 
-QByteArray twoBytes(quint32 v, bool intel = false)
-{
-    const char bytes[2] = {char(intel ? v : v >> 8), char(intel ? v >> 8 : v)};
-    return QByteArray(bytes, 2);
-}
-
 // A camera's Exif note in Motorola or Intel byte order: a directory of the maker's name, the
 // orientation and a maker's note of `noteBytes`, the longer values after it. Orientation 6 says
 // "turn a quarter clockwise to show", 3 "turn half way", 8 "a quarter anticlockwise", 2 and 4
 // "mirror" and "flip", 5 and 7 "mirror or flip, then a quarter clockwise".
 QByteArray exifNote(int orientation, int noteBytes, bool intel)
 {
-    const auto two = [intel](quint32 v) { return twoBytes(v, intel); };
-    const auto four
-            = [&](quint32 v) { return intel ? two(v) + two(v >> 16) : two(v >> 16) + two(v); };
+    QByteArray tiff;
+    QDataStream out(&tiff, QIODevice::WriteOnly);
+    out.setByteOrder(intel ? QDataStream::LittleEndian : QDataStream::BigEndian);
     const QByteArray maker("Quillora Field Camera 7", 24);
     const quint32 values = 8 + 2 + 3 * 12 + 4; // where the directory ends
-    return QByteArray("Exif\0\0", 6) + QByteArray(intel ? "II\x2A\0" : "MM\0\x2A", 4) + four(8)
-            + two(3) + two(0x010F) + two(2) + four(maker.size()) + four(values) + two(0x0112)
-            + two(3) + four(1) + two(orientation) + two(0) + two(0x927C) + two(7) + four(noteBytes)
-            + four(values + maker.size()) + four(0) + maker + QByteArray(noteBytes, '\x5A');
+    out << quint16(intel ? 0x4949 : 0x4D4D) << quint16(42) << quint32(8) << quint16(3)
+        << quint16(0x010F) << quint16(2) << quint32(maker.size()) << values << quint16(0x0112)
+        << quint16(3) << quint32(1) << quint16(orientation) << quint16(0) << quint16(0x927C)
+        << quint16(7) << quint32(noteBytes) << quint32(values + maker.size()) << quint32(0);
+    return QByteArray("Exif\0\0", 6) + tiff + maker + QByteArray(noteBytes, '\x5A');
 }
 
 // The picture with a camera's Exif note as its first segment.
@@ -125,7 +121,8 @@ QByteArray turned(const QByteArray &data, int orientation = 6, bool intel = fals
                   int noteBytes = 0)
 {
     const QByteArray exif = exifNote(orientation, noteBytes, intel);
-    return data.left(2) + "\xFF\xE1" + twoBytes(exif.size() + 2) + exif + data.mid(2);
+    const quint16 length = exif.size() + 2;
+    return data.left(2) + "\xFF\xE1" + char(length >> 8) + char(length) + exif + data.mid(2);
 }
 
 // Writes new width and height into the frame header.

@@ -1,14 +1,35 @@
 // Choosing a plant in the real window by click, re-click, double click and keys: the photo is
-// read anew, then the nine fact boxes are written in order. A choice that names no row.
+// read anew, then the nine fact boxes are written in order; a choice that names no row. The first
+// Up, Down or Space chooses the first plant; the list's type-to-find, typed key by key at any
+// speed, committed by an input method or pasted, shows in a tool tip what was typed and what it
+// found, and makes one choice per plant found. The fact boxes: the book's text can be selected and
+// copied but not changed, with a context menu in Chinese.
 
 #include "bookwindow.h"
 #include "photobox.h"
+#include "qttranslations.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QToolTip>
+
+// Keys typed by name: Enter, Backspace, Escape, Down and Up.
+const QHash<QChar, Qt::Key> kNamedKeys {{u'\n', Qt::Key_Return},
+                                        {u'\b', Qt::Key_Backspace},
+                                        {u'\x1b', Qt::Key_Escape},
+                                        {u'↓', Qt::Key_Down},
+                                        {u'↑', Qt::Key_Up}};
 
 class TestWindowSelection : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QApplication::setKeyboardInputInterval(200); } // shorter pauses
     void init()
     {
         m_book = std::make_unique<BookWindow>();
@@ -81,6 +102,141 @@ private slots:
         QCOMPARE(book.texts(), book.composed(row + 1));
         QCOMPARE(book.boxes[8]->cursorPosition(), 0); // long values show from their start
         QTRY_VERIFY(near(picture->picture().pixelColor(0, 0), Qt::red));
+    }
+
+    void choosingFromTheList_data()
+    {
+        QTest::addColumn<QString>("how"); // keys (one by one), commit (input method) or paste
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("times"); // searches, with a pause between them
+        QTest::addColumn<int>("keyGap"); // ms between two keys
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("tip");
+        const auto row = [](const char *tag, const char *how, const char *text, int times,
+                            const char *chosen, const char *tip, int keyGap = 0) {
+            QTest::newRow(tag) << QString::fromUtf8(how) << QString::fromUtf8(text) << times
+                               << keyGap << QString::fromUtf8(chosen) << QString::fromUtf8(tip);
+        };
+        row("first Down", "keys", "↓", 1, "艾", "");
+        row("first Up", "keys", "↑", 1, "艾", "");
+        row("first Space", "keys", " ", 1, "艾", "");
+        row("Down, Down", "keys", "↓", 2, "白梨", "");
+        row("full pinyin", "keys", "bohe", 1, "薄荷", "bohe → 薄荷");
+        row("a slow typist", "keys", "bohe", 1, "薄荷", "bohe → 薄荷", 800);
+        row("initials shared with 百合", "keys", "bh", 1, "薄荷", "bh 1/2 → 薄荷");
+        row("Enter steps on", "keys", "bh\n", 1, "百合", "bh 2/2 → 百合");
+        row("Backspace edits", "keys", "bhx\b", 1, "薄荷", "bh 1/2 → 薄荷");
+        row("Escape starts anew", "keys",
+            "bo\x1b"
+            "bh",
+            1, "薄荷", "bh 1/2 → 薄荷");
+        row("syllables apart", "keys", "zi yu lan", 1, "紫玉兰", "zi yu lan → 紫玉兰");
+        row("capitals", "keys", "QingXiang", 1, "青葙", "QingXiang → 青葙");
+        row("by input method", "commit", "板蓝根", 1, "菘蓝", "板蓝根 → 菘蓝");
+        row("pasted", "paste", "紫玉", 1, "紫玉兰", "紫玉 → 紫玉兰");
+        row("nothing found keeps the choice", "keys", "bohe\x1bxq", 1, "薄荷", "xq → 没有找到");
+        row("nothing pasted", "paste", "", 1, "", "");
+    }
+    void choosingFromTheList()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, text);
+        QFETCH(int, times);
+        QFETCH(int, keyGap);
+        QFETCH(QString, chosen);
+        QFETCH(QString, tip);
+        QSignalSpy clicks(static_cast<PhotoBox *>(m_book->picture), &PhotoBox::photoShown);
+        const int pause = QApplication::keyboardInputInterval() + 150;
+        for (int time = 0; time < times; ++time) {
+            if (how == "keys") {
+                for (qsizetype i = 0; i < text.size(); ++i) {
+                    const QChar c = text[i]; // capitals: Shift pressed and released around them
+                    if (i > 0 && keyGap > 0)
+                        QTest::qWait(keyGap);
+                    if (kNamedKeys.contains(c)) {
+                        QTest::keyClick(m_book->list, kNamedKeys.value(c));
+                        continue;
+                    }
+                    if (c.isUpper())
+                        QTest::keyPress(m_book->list, Qt::Key_Shift);
+                    QTest::keyClicks(m_book->list, QString(c),
+                                     c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier);
+                    if (c.isUpper())
+                        QTest::keyRelease(m_book->list, Qt::Key_Shift, Qt::ShiftModifier);
+                }
+            } else if (how == "commit") {
+                QInputMethodEvent event;
+                event.setCommitString(text);
+                QApplication::sendEvent(m_book->list, &event);
+            } else {
+                QApplication::clipboard()->setText(text);
+                QTest::keySequence(m_book->list, QKeySequence::Paste);
+            }
+            QTest::qWait(pause); // a choice left for the pause is made, and nothing after it
+        }
+        const QList<QListWidgetItem *> selected = m_book->list->selectedItems();
+        QCOMPARE(selected.isEmpty() ? QString() : selected.first()->text(), chosen);
+        QCOMPARE(m_book->form.herbNumber(),
+                 HerbNumber(selected.isEmpty() ? 0 : m_book->list->row(selected.first()) + 1));
+        // List1_Click once per choice (a slow typist's pauses each choose the best match so far).
+        if (keyGap == 0)
+            QCOMPARE(clicks.size(), chosen.isEmpty() ? 0 : times);
+        QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), tip);
+        if (!chosen.isEmpty())
+            QVERIFY(m_book->list->viewport()->rect().contains(
+                    m_book->list->visualItemRect(selected.first()).center()));
+        if (tip.isEmpty())
+            return;
+        // The tip, Qt's own, is told to screen readers as a tool tip, and goes when typing stops.
+        QWidget *label = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (widget->isVisible() && widget->windowType() == Qt::ToolTip)
+                label = widget;
+        QVERIFY(label);
+        QAccessibleInterface *told = QAccessible::queryAccessibleInterface(label);
+        QCOMPARE(told->role(), QAccessible::ToolTip);
+        QCOMPARE(told->text(QAccessible::Name), tip);
+        if (keyGap > 0)
+            QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 4000);
+    }
+
+    void factBoxesRefuseTyping()
+    {
+        QTest::keyClick(m_book->list, Qt::Key_Down);
+        for (QLineEdit *text : std::as_const(m_book->boxes)) {
+            const QString shown = text->text();
+            QVERIFY(shown.contains(u'：'));
+            QTest::mouseClick(text, Qt::LeftButton);
+            QCOMPARE(QApplication::focusWidget(), text);
+            QTest::keyClick(text, Qt::Key_End);
+            QTest::keyClicks(text, QStringLiteral("x"));
+            QTest::keyClick(text, Qt::Key_Backspace);
+            QTest::keySequence(text, QKeySequence::SelectAll);
+            QTest::keyClick(text, Qt::Key_Delete);
+            QTest::keySequence(text, QKeySequence::Cut);
+            QApplication::clipboard()->setText(QStringLiteral("粘贴"));
+            QTest::keySequence(text, QKeySequence::Paste);
+            QCOMPARE(text->text(), shown);
+            QTest::keySequence(text, QKeySequence::SelectAll);
+            QTest::keySequence(text, QKeySequence::Copy);
+            QCOMPARE(QApplication::clipboard()->text(), shown);
+        }
+    }
+
+    // Qt's own words in the reader's language, here Chinese.
+    void contextMenuInChinese()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("Qt's translations lie beside the released program, not beside the tests");
+#endif
+        QVERIFY(installQtTranslations(QLocale(QLocale::Chinese, QLocale::China)));
+        const std::unique_ptr<QMenu> menu(m_book->boxes[0]->createStandardContextMenu());
+        QStringList words;
+        for (const QAction *action : menu->actions())
+            words << action->text();
+        const QString all = words.join(u' ');
+        QVERIFY2(all.contains(QStringLiteral("复制")) && all.contains(QStringLiteral("全选")),
+                 qPrintable(all));
     }
 
 private:

@@ -1,7 +1,10 @@
-// The installed tree: the application folder with its photos, the link in bin/, the desktop
-// entry and icons, and the program started by the desktop entry's command finding its photos;
-// a copy of the program in a folder with an awkward or non-UTF-8 name finding its own and writing
-// no file.
+// The program as shipped. The installed tree: the application folder with its photos, the link in
+// bin/, the desktop entry and icons, and the program started by the desktop entry's command
+// finding its photos; a copy of the program in a folder with an awkward or non-UTF-8 name finding
+// its own and writing no file. Started where no window can be opened (no display set, or one that
+// no X server answers, whichever way X11 was chosen) it says so in one line in Chinese and ends
+// with status 1, never Qt's abort; it takes no command line of its own; and the browser it starts
+// writes nothing into its output and gets the environment the program was started with.
 
 #include "herbcatalogue.h"
 
@@ -10,12 +13,29 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <filesystem>
 
 namespace {
+
+// The program worked through the drive library (tools/drivepreload.cpp).
+void driven(QProcessEnvironment &environment)
+{
+    environment.insert("LD_PRELOAD", QStringLiteral(QUILLORA_DRIVE));
+    environment.insert("ASAN_OPTIONS",
+                       environment.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+}
+
+QProcessEnvironment withoutDisplay()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    return environment;
+}
 
 // Runs the program from another folder, as a desktop starts it, chooses 薄荷 and saves the window
 // (the drive library, tools/drivepreload.cpp); returns what went wrong, or nothing when the
@@ -25,10 +45,8 @@ QString problemShowingAPhoto(const QString &program, QProcessEnvironment environ
 {
     QTemporaryDir elsewhere;
     const QString shot = elsewhere.filePath("shot.png");
-    environment.insert("LD_PRELOAD", QStringLiteral(QUILLORA_DRIVE));
-    environment.insert("ASAN_OPTIONS",
-                       environment.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
     environment.insert("QUILLORA_DRIVE_CHOOSE", QStringLiteral("薄荷"));
+    driven(environment);
     environment.insert("QUILLORA_DRIVE_SHOT", shot);
     QProcess run;
     run.setProcessEnvironment(environment);
@@ -62,7 +80,7 @@ QStringList filesBelow(const QString &folder)
 
 } // namespace
 
-class TestInstallLayout : public QObject
+class TestShippedProgram : public QObject
 {
     Q_OBJECT
 
@@ -167,25 +185,110 @@ private slots:
         QCOMPARE(after, before);
     }
 
+    void noDisplayOrCommandLine_data()
+    {
+        // A display number no X server holds: no lock file, no socket.
+        QByteArray dead;
+        for (int n = 731; dead.isEmpty(); ++n)
+            if (!QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))
+                && !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+                dead = ':' + QByteArray::number(n);
+        QTest::addColumn<QByteArray>("display"); // empty: not set
+        QTest::addColumn<QByteArray>("platform"); // QT_QPA_PLATFORM; empty: not set
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said"); // how the one line on stderr begins
+        const QString noDisplay = QStringLiteral("无法打开窗口：没有可用的图形显示");
+        QTest::newRow("no display")
+                << QByteArray() << QByteArray() << QStringList() << 1 << noDisplay;
+        QTest::newRow("dead display") << dead << QByteArray() << QStringList() << 1 << noDisplay;
+        QTest::newRow("dead display, X11 chosen")
+                << dead << QByteArray("xcb") << QStringList() << 1 << noDisplay;
+        QTest::newRow("dead display, X11 on the command line")
+                << dead << QByteArray("offscreen") << QStringList {"-platform", "xcb"} << 1
+                << noDisplay;
+        // What once asked for a screenshot is refused like any other argument, and writes nothing.
+        QTest::newRow("no command line of its own")
+                << QByteArray() << QByteArray("offscreen")
+                << QStringList {"--screenshot", QDir::temp().filePath("quillora-shot.png")} << 2
+                << QStringLiteral("用法");
+    }
+    void noDisplayOrCommandLine()
+    {
+        QFETCH(QByteArray, display);
+        QFETCH(QByteArray, platform);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        QProcessEnvironment environment = withoutDisplay();
+        if (!display.isEmpty())
+            environment.insert("DISPLAY", display);
+        if (!platform.isEmpty())
+            environment.insert("QT_QPA_PLATFORM", platform);
+        QProcess run;
+        run.setProcessEnvironment(environment);
+        run.start(QStringLiteral(QUILLORA_PROGRAM), arguments);
+        QVERIFY(run.waitForFinished(30000));
+        const QString error = QString::fromLocal8Bit(run.readAllStandardError());
+        QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(run.exitCode(), status);
+        // Once Qt has started, its own warnings may come first.
+        QVERIFY2(status == 1 ? error.startsWith(said) && error.count(u'\n') == 1
+                             : error.contains(said),
+                 qPrintable(error));
+        QVERIFY(!QFile::exists(QDir::temp().filePath("quillora-shot.png")));
+    }
+
+    // The author button clicked in the running program, with the desktop's scale set.
+    void browserStartsClean()
+    {
+        QTemporaryDir dir;
+        QFile script(dir.filePath("browser"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\necho browser-output\necho browser-output >&2\n"
+                     "echo \"$QT_SCALE_FACTOR\" > \"$0.scale\"\nmv \"$0.scale\" \"$0.done\"\n");
+        script.close();
+        script.setPermissions(script.permissions() | QFile::ExeOwner);
+
+        QProcessEnvironment environment = withoutDisplay();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("QT_SCALE_FACTOR", "1.25");
+        environment.insert("BROWSER", script.fileName());
+        environment.insert("QUILLORA_DRIVE_CLICK", "Command2");
+        driven(environment);
+        QProcess run;
+        run.setProcessEnvironment(environment);
+        // Files, not pipes: what the browser writes lands there even after the program has ended.
+        run.setStandardOutputFile(dir.filePath("out"));
+        run.setStandardErrorFile(dir.filePath("err"));
+        run.start(QStringLiteral(QUILLORA_PROGRAM), {});
+        QVERIFY(run.waitForFinished(30000));
+        QCOMPARE(run.exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(script.fileName() + ".done"), 10000);
+
+        QFile seen(script.fileName() + ".done");
+        QVERIFY(seen.open(QIODevice::ReadOnly));
+        QCOMPARE(seen.readAll().trimmed(), QByteArray("1.25"));
+        for (const char *output : {"out", "err"}) {
+            QFile file(dir.filePath(output));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray said = file.readAll();
+            QVERIFY2(!said.contains("browser-output"), said.constData());
+        }
+    }
+
 private:
     QString path(const QString &relative) const { return m_prefix.filePath(relative); }
     QString desktopKey(const QString &key) const
     {
-        QFile entry(m_desktopFile);
-        if (!entry.open(QIODevice::ReadOnly | QIODevice::Text))
-            return {};
-        const QByteArray prefix = key.toUtf8() + '=';
-        while (!entry.atEnd()) {
-            const QByteArray line = entry.readLine().trimmed();
-            if (line.startsWith(prefix))
-                return QString::fromUtf8(line.mid(prefix.size()));
-        }
-        return {};
+        return QSettings(m_desktopFile, QSettings::IniFormat)
+                .value("Desktop Entry/" + key)
+                .toString();
     }
 
     QTemporaryDir m_prefix;
     QString m_desktopFile;
 };
 
-QTEST_GUILESS_MAIN(TestInstallLayout)
-#include "tst_install_layout.moc"
+QTEST_GUILESS_MAIN(TestShippedProgram)
+#include "tst_shipped_program.moc"
