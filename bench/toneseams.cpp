@@ -56,10 +56,12 @@ ToneFaults findToneFaults(const std::vector<int16_t> &samples, int sampleRate, d
     size_t faultStart = 0;
     size_t faultEnd = 0; // one past the last unsteady sample of the current fault
     bool inFault = false;
+    const size_t onset = start - size_t(sampleRate) / 50;
     const auto close = [&] {
-        result.longestFaultMs = std::max(result.longestFaultMs,
-                                         double(faultEnd - faultStart) * 1000 / sampleRate);
+        const double ms = double(faultEnd - faultStart) * 1000 / sampleRate;
+        result.longestFaultMs = std::max(result.longestFaultMs, ms);
         ++result.faults;
+        result.stretches.push_back({double(faultStart - onset) / sampleRate, ms});
     };
     for (size_t i = start; i < end; ++i) {
         if (steady[i])

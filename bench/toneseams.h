@@ -11,6 +11,12 @@ struct ToneFaults
     double toneSeconds = 0; // from the first steady tone to the end of the recording
     double longestFaultMs = 0; // the longest stretch that is not the steady tone
     int faults = 0; // stretches that are not the steady tone (closer than 1 ms count as one)
+    struct Stretch
+    {
+        double at; // seconds after the tone's onset
+        double ms;
+    };
+    std::vector<Stretch> stretches; // each fault, in order
 };
 
 ToneFaults findToneFaults(const std::vector<int16_t> &samples, int sampleRate, double toneHz);

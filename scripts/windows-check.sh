@@ -267,14 +267,14 @@ for run in $(seq "$music_runs"); do
     kill "$recorder" 2>/dev/null || true
     wait "$recorder" 2>/dev/null || true
     stop_program || true
-    # From half a second after the onset: Wine's audio client drops a few milliseconds in its
-    # first third of a second in about half the runs (never later, nor at a seam).
-    heard=$("$work/tonecheck" hear 441 0.5 <"$work/heard.raw") || true
-    tone=$(sed -n 's/^tone \([0-9.]*\) s.*/\1/p' <<<"$heard")
-    longest=$(sed -n 's/.*longest \([0-9.]*\) ms$/\1/p' <<<"$heard")
-    passes=$(awk -v t="${tone:-0}" 'BEGIN {print int(t / 2)}')
-    check "run $run: every pass 2.00 s after the last, no break over 5 ms ($passes passes; $heard)" \
-        awk -v p="$passes" -v l="${longest:-99}" 'BEGIN {exit !(p >= 4 && l <= 5)}'
+    # The loop's faults are those at a seam or at the same place of two passes; the others are
+    # Wine's sound path's (a buffer late by 5-35 ms in about one run of three on this machine,
+    # anywhere in the pass), told but not counted against the loop.
+    heard=$("$work/tonecheck" hear 441 2 <"$work/heard.raw") || true
+    passes=$(sed -n 's/.*passes \([0-9]*\);.*/\1/p' <<<"$heard")
+    longest=$(sed -n "s/.*the loop's faults [0-9]*, longest \([0-9.]*\) ms;.*/\1/p" <<<"$heard")
+    check "run $run: every pass 2.00 s after the last, no break of the loop over 5 ms ($heard)" \
+        awk -v p="${passes:-0}" -v l="${longest:-99}" 'BEGIN {exit !(p >= 4 && l <= 5)}'
 done
 cp "$work/sample-bgm.mp3" "$install_dir/photos/BGM.mp3"
 echo "   ($((SECONDS - start)) s)"

@@ -1,10 +1,9 @@
 // The Windows check's ear, built for this machine: writes the steady tone the check plays as the
 // music, and looks through what the sound sink heard of it with the benchmark's tone analysis.
 //   tonecheck write SECONDS HERTZ   the tone as raw 16-bit mono samples at 44.1 kHz, to stdout
-//   tonecheck hear HERTZ [FROM]     reads such samples from stdin and prints
-//                                   "tone S s, faults N, longest M ms"; exits 1 when no tone.
-//                                   With FROM, only what is heard from FROM seconds after the
-//                                   tone's onset on is looked through.
+//   tonecheck hear HERTZ PASS       reads such samples, of a loop of PASS seconds, from stdin and
+//                                   prints the passes heard, the loop's faults and the sound
+//                                   path's; exits 1 when no tone
 #include "toneseams.h"
 
 #include <algorithm>
@@ -27,26 +26,39 @@ int main(int argc, char *argv[])
         }
         return 0;
     }
-    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "hear") == 0) {
+    if (argc == 4 && std::strcmp(argv[1], "hear") == 0) {
         std::vector<int16_t> samples;
         int16_t block[4096];
         while (const size_t read = std::fread(block, sizeof *block, std::size(block), stdin))
             samples.insert(samples.end(), block, block + read);
-        const double hertz = std::atof(argv[2]);
-        ToneFaults faults = findToneFaults(samples, rate, hertz);
-        if (argc == 4 && faults.heard) {
-            // The onset is where the tone heard runs to the end from.
-            const auto onset = long(samples.size()) - long(std::lround(faults.toneSeconds * rate));
-            const long from = onset + std::lround(std::atof(argv[3]) * rate);
-            if (from >= long(samples.size()))
-                return 1;
-            samples.erase(samples.begin(), samples.begin() + std::max(from, 0L));
-            faults = findToneFaults(samples, rate, hertz);
+        const ToneFaults faults = findToneFaults(samples, rate, std::atof(argv[2]));
+        const double pass = std::atof(argv[3]);
+        // The loop's own faults are at a seam (where a pass ends and the next begins), or come
+        // again at the same place of another pass; any other is the sound path's (a late
+        // buffer under Wine).
+        const auto phase = [pass](double at) { return std::fmod(at, pass); };
+        const auto near = [pass](double a, double b) {
+            const double d = std::abs(a - b);
+            return std::min(d, pass - d) < 0.05;
+        };
+        ToneFaults::Stretch loop {0, 0}, elsewhere {0, 0};
+        for (const ToneFaults::Stretch &s : faults.stretches) {
+            bool again = false;
+            for (const ToneFaults::Stretch &other : faults.stretches)
+                again = again
+                        || (std::abs(other.at - s.at) > pass / 2
+                            && near(phase(other.at), phase(s.at)));
+            ToneFaults::Stretch &kind
+                    = (s.at > pass / 2 && near(phase(s.at), 0)) || again ? loop : elsewhere;
+            kind.at += 1;
+            kind.ms = std::max(kind.ms, s.ms);
         }
-        std::printf("tone %.2f s, faults %d, longest %.2f ms\n", faults.toneSeconds, faults.faults,
-                    faults.longestFaultMs);
+        std::printf("tone %.2f s, passes %d; the loop's faults %d, longest %.2f ms; the sound "
+                    "path's %d, longest %.2f ms\n",
+                    faults.toneSeconds, int((faults.toneSeconds + 0.02) / pass), int(loop.at),
+                    loop.ms, int(elsewhere.at), elsewhere.ms);
         return faults.heard ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: tonecheck write SECONDS HERTZ | tonecheck hear HERTZ [FROM]\n");
+    std::fprintf(stderr, "usage: tonecheck write SECONDS HERTZ | tonecheck hear HERTZ PASS\n");
     return 2;
 }
