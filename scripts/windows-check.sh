@@ -267,9 +267,10 @@ for run in $(seq "$music_runs"); do
     kill "$recorder" 2>/dev/null || true
     wait "$recorder" 2>/dev/null || true
     stop_program || true
-    # The loop's faults are those at a seam or at the same place of two passes; the others are
-    # Wine's sound path's (a buffer late by 5-35 ms in about one run of three on this machine,
-    # anywhere in the pass), told but not counted against the loop.
+    # The loop's faults are those that come again at the same place of another pass; one that
+    # comes once is Wine's sound path's (a buffer late by a whole period, 5 or 10 ms and now and
+    # then more, in about one run of three on this machine, wherever it falls), told but not
+    # counted against the loop.
     heard=$("$work/tonecheck" hear 441 2 <"$work/heard.raw") || true
     passes=$(sed -n 's/.*passes \([0-9]*\);.*/\1/p' <<<"$heard")
     longest=$(sed -n "s/.*the loop's faults [0-9]*, longest \([0-9.]*\) ms;.*/\1/p" <<<"$heard")

@@ -33,9 +33,10 @@ int main(int argc, char *argv[])
             samples.insert(samples.end(), block, block + read);
         const ToneFaults faults = findToneFaults(samples, rate, std::atof(argv[2]));
         const double pass = std::atof(argv[3]);
-        // The loop's own faults are at a seam (where a pass ends and the next begins), or come
-        // again at the same place of another pass; any other is the sound path's (a late
-        // buffer under Wine).
+        // The loop's own faults come again at the same place of another pass (at the seams,
+        // where a pass ends and the next begins, or anywhere else); one that comes once is the
+        // sound path's (under Wine, a buffer late by a whole period of 5 or 10 ms, wherever it
+        // falls).
         const auto phase = [pass](double at) { return std::fmod(at, pass); };
         const auto near = [pass](double a, double b) {
             const double d = std::abs(a - b);
@@ -48,8 +49,7 @@ int main(int argc, char *argv[])
                 again = again
                         || (std::abs(other.at - s.at) > pass / 2
                             && near(phase(other.at), phase(s.at)));
-            ToneFaults::Stretch &kind
-                    = (s.at > pass / 2 && near(phase(s.at), 0)) || again ? loop : elsewhere;
+            ToneFaults::Stretch &kind = again ? loop : elsewhere;
             kind.at += 1;
             kind.ms = std::max(kind.ms, s.ms);
         }
