@@ -54,11 +54,19 @@ void FocusMarkStyle::drawControl(ControlElement element, const QStyleOption *opt
 {
     const auto *item = qstyleoption_cast<const QStyleOptionViewItem *>(option);
     if (element == CE_ItemViewItem && item && (item->state & State_Selected)) {
+        // Drawn here whole: Windows' style draws an active list's chosen name in the text's
+        // colour whatever the option says.
+        painter->save();
         painter->fillRect(item->rect, item->palette.brush(QPalette::Highlight));
-        QStyleOptionViewItem plain(*item);
-        plain.state &= ~(State_Selected | State_MouseOver);
-        plain.palette.setBrush(QPalette::Text, item->palette.brush(QPalette::HighlightedText));
-        QProxyStyle::drawControl(element, &plain, painter, widget);
+        const int margin = proxy()->pixelMetric(PM_FocusFrameHMargin, item, widget) + 1;
+        const QRect textArea
+                = subElementRect(SE_ItemViewItemText, item, widget).adjusted(margin, 0, -margin, 0);
+        painter->setFont(item->font);
+        painter->setPen(item->palette.color(QPalette::HighlightedText));
+        painter->drawText(
+                textArea, int(item->displayAlignment) | Qt::TextSingleLine,
+                item->fontMetrics.elidedText(item->text, item->textElideMode, textArea.width()));
+        painter->restore();
         return;
     }
     QProxyStyle::drawControl(element, option, painter, widget);
