@@ -75,13 +75,17 @@ QFont tahomaFont(qreal pointSize, bool bold)
                      QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")},
                     QFont::SansSerif, pointSize, bold);
 #else
-    QStringList families {QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC"),
-                          QStringLiteral("Source Han Sans SC"),
-                          QStringLiteral("WenQuanYi Micro Hei")};
 #ifdef QUILLORA_BOOK_FACES
-    if (!bold && bookFacesRegistered()) // the cut is of the regular face only
-        families.insert(1, QStringLiteral("Quillora Sans"));
+    // One family only, as for 宋体. The window draws Latin text in bold Tahoma (the frame's
+    // title) and Chinese text in regular Tahoma (the plant names): DejaVu Sans for the one, the
+    // built-in cut of Noto Sans CJK SC for the other. Any other character comes from the
+    // system's fonts, as with any face.
+    if (bookFacesRegistered())
+        return makeFont({bold ? QStringLiteral("DejaVu Sans") : QStringLiteral("Quillora Sans")},
+                        QFont::SansSerif, pointSize, bold);
 #endif
-    return makeFont(families, QFont::SansSerif, pointSize, bold);
+    return makeFont({QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC"),
+                     QStringLiteral("Source Han Sans SC"), QStringLiteral("WenQuanYi Micro Hei")},
+                    QFont::SansSerif, pointSize, bold);
 #endif
 }
