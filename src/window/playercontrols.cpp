@@ -1,11 +1,11 @@
 #include "playercontrols.h"
 
+#include "glyphiconengine.h"
+
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -17,60 +17,14 @@ namespace {
 
 constexpr int kKeySeekMs = 5000;
 
-enum class Glyph { Play, Pause, Stop, Speaker, SpeakerMuted };
-
-// Draws one of the bar's symbols in `ink` on a transparent square, as the icon's pixmaps for
-// `state`.
-void addGlyph(QIcon &icon, Glyph glyph, const QColor &ink, QIcon::State state)
-{
-    for (const int size : {16, 32, 48}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(size / 16.0, size / 16.0);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(ink);
-        switch (glyph) {
-        case Glyph::Play:
-            painter.drawPolygon(QPolygonF({QPointF(4, 2.5), QPointF(13.5, 8), QPointF(4, 13.5)}));
-            break;
-        case Glyph::Pause:
-            painter.drawRect(QRectF(3.5, 3, 3, 10));
-            painter.drawRect(QRectF(9.5, 3, 3, 10));
-            break;
-        case Glyph::Stop:
-            painter.drawRect(QRectF(3.5, 3.5, 9, 9));
-            break;
-        case Glyph::Speaker:
-        case Glyph::SpeakerMuted: {
-            painter.drawPolygon(QPolygonF({QPointF(1.5, 6), QPointF(4.5, 6), QPointF(8, 2.5),
-                                           QPointF(8, 13.5), QPointF(4.5, 10), QPointF(1.5, 10)}));
-            painter.setBrush(Qt::NoBrush);
-            painter.setPen(QPen(ink, 1.3, Qt::SolidLine, Qt::RoundCap));
-            if (glyph == Glyph::Speaker) {
-                painter.drawArc(QRectF(6, 5, 6, 6), -60 * 16, 120 * 16);
-                painter.drawArc(QRectF(5, 2.5, 10, 11), -60 * 16, 120 * 16);
-            } else {
-                painter.drawLine(QPointF(10, 5.5), QPointF(15, 10.5));
-                painter.drawLine(QPointF(15, 5.5), QPointF(10, 10.5));
-            }
-            break;
-        }
-        }
-        painter.end();
-        icon.addPixmap(pixmap, QIcon::Normal, state);
-    }
-}
+using Glyph = GlyphIconEngine::Glyph;
 
 // A symbol in the palette's ink (WindowText), and in its ground (Window) on a button pressed in,
-// which is filled with the ink.
+// which is filled with the ink. The icon owns its engine.
 QIcon glyphIcon(Glyph glyph, const QPalette &palette)
 {
-    QIcon icon;
-    addGlyph(icon, glyph, palette.color(QPalette::WindowText), QIcon::Off);
-    addGlyph(icon, glyph, palette.color(QPalette::Window), QIcon::On);
-    return icon;
+    return QIcon(new GlyphIconEngine(glyph, palette.color(QPalette::WindowText),
+                                     palette.color(QPalette::Window)));
 }
 
 QToolButton *makeButton(QWidget *parent, const char *name, const QString &tip)
