@@ -175,8 +175,18 @@ void Form1::createControls()
 {
     // Each control gets its font before its text: text laid out in an inherited font would load
     // typefaces that nothing shows, on the way to the first frame.
+    // The frame and the button have the 3D look of the classic Windows controls (part of every
+    // Qt): an etched frame line with the caption over it and a raised button, in lines of the
+    // palette's shades, with the window's own focus mark. The desktop's style would draw them as
+    // its theme has them; Fusion draws its frame from a picture, whose loading asks every image
+    // plugin on the way to the first frame.
+    QStyle *classic = QStyleFactory::create(QStringLiteral("Windows"));
+    auto *classicMarks = new FocusMarkStyle(classic);
+    classicMarks->setParent(this);
+
     m_frame = new QGroupBox(this);
     m_frame->setObjectName(QStringLiteral("Frame1"));
+    m_frame->setStyle(classicMarks);
     m_frame->setFont(tahomaFont(12, true));
     place(m_frame, QRect(0, 0, 13455, 8535));
     m_frame->setTitle(QStringLiteral("Quillora"));
@@ -258,13 +268,9 @@ void Form1::createControls()
     setColours(m_command2, {{QPalette::Button, kLightBlue}});
     // A graphical button: its face is its own light blue, with the 3D edge. Windows' own style
     // draws the face as the desktop theme has it and Fusion pales it with a gradient; the classic
-    // Windows style, part of every Qt, paints it in the button's colour. Its focus mark is the
-    // window's, not the classic faint dotted line.
-    if (QStyle *classic = QStyleFactory::create(QStringLiteral("Windows"))) {
-        auto *marked = new FocusMarkStyle(classic);
-        marked->setParent(m_command2);
-        m_command2->setStyle(marked);
-    }
+    // style paints it in the button's colour. Its focus mark is the window's, not the classic
+    // faint dotted line.
+    m_command2->setStyle(classicMarks);
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
