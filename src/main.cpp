@@ -3,6 +3,7 @@
 #include "form1.h"
 #include "qttranslations.h"
 #include "screenfit.h"
+#include "sessionbus.h"
 
 #include <QApplication>
 
@@ -25,6 +26,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     const std::jthread fontWarmUp = warmUpFontConfiguration();
+    connectSessionBus();
     QApplication app(argc, argv);
     releaseDisplayCheck();
     installQtTranslations();

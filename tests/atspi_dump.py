@@ -2,12 +2,14 @@
 """What a screen reader learns of an application over AT-SPI.
 
 Usage: atspi_dump.py APPLICATION-NAME
+       atspi_dump.py --tree APPLICATION-NAME
 
 Waits for the application on the accessibility bus, listens for the focus moving onto a list
 item and prints "ready". Then prints "focus ROLE|NAME" for the first list item that takes the
 focus within 10 s ("focus" alone if none does), and the application's tree, one accessible per
 line: "DEPTH|ROLE|NAME|DESCRIPTION|STATES|TEXT OR VALUE". Of a list only the first three
-items are printed.
+items are printed. With --tree it prints the tree alone, as soon as the application is found
+and its window is on the bus.
 """
 import sys
 import time
@@ -55,6 +57,14 @@ def dump(accessible, depth=0):
         if child is not None:
             dump(child, depth + 1)
 
+
+if sys.argv[1] == '--tree':
+    application = find_application(sys.argv[2])
+    deadline = time.monotonic() + 30
+    while application.childCount == 0 and time.monotonic() < deadline:
+        time.sleep(0.2)
+    dump(application)
+    sys.exit(0)
 
 application = find_application(sys.argv[1])
 focused = []

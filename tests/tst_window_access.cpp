@@ -7,6 +7,7 @@
 #include "bookwindow.h"
 #include "musicplayer.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QToolButton>
@@ -63,6 +64,27 @@ private slots:
     }
 
     void firstKeyMovesTheFocus() { QCOMPARE(m_focus, QStringLiteral("focus list item|艾")); }
+
+    // The program as shipped, which connects to the session bus before its application object:
+    // screen readers find its window, the plant list and the fact boxes on the bus.
+    void shippedProgramIsReadable()
+    {
+        QProcess program;
+        program.start(QStringLiteral(QUILLORA_PROGRAM));
+        QVERIFY(program.waitForStarted());
+        QProcess reader;
+        reader.start(QStringLiteral(QUILLORA_PYTHON),
+                     {QStringLiteral(QUILLORA_ATSPI_DUMP), QStringLiteral("--tree"),
+                      QFileInfo(QStringLiteral(QUILLORA_PROGRAM)).fileName()});
+        const bool read = reader.waitForFinished(60000);
+        program.kill();
+        program.waitForFinished();
+        QVERIFY(read);
+        QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError());
+        const QString tree = QString::fromUtf8(reader.readAllStandardOutput());
+        QVERIFY2(tree.contains(QStringLiteral("|list|植物名录|")), qPrintable(tree));
+        QVERIFY2(tree.contains(QStringLiteral("|text|药用价值|")), qPrintable(tree));
+    }
 
     void controls_data()
     {
