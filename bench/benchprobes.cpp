@@ -11,6 +11,7 @@
 #include "pathtext.h"
 #include "photobox.h"
 #include "photoreader.h"
+#include "sessionbus.h"
 
 #include <QApplication>
 #include <QFile>
@@ -136,6 +137,7 @@ int probeStartPhases(int argc, char *argv[], const QString &folder)
     const auto mark = [&marks](const char *phase) { marks.emplace_back(phase, steadyNs()); };
 
     std::jthread fontWarmUp = warmUpFontConfiguration();
+    connectSessionBus();
     QApplication app(argc, argv);
     mark("app");
     const QString names = HerbCatalogue::displayNames().join(QString());
