@@ -173,8 +173,6 @@ void Form1::setZoom(qreal zoom)
 
 void Form1::createControls()
 {
-    // Each control gets its font before its text: text laid out in an inherited font would load
-    // typefaces that nothing shows, on the way to the first frame.
     // The frame and the button have the 3D look of the classic Windows controls (part of every
     // Qt): an etched frame line with the caption over it and a raised button, in lines of the
     // palette's shades, with the window's own focus mark. The desktop's style would draw them as
@@ -184,6 +182,8 @@ void Form1::createControls()
     auto *classicMarks = new FocusMarkStyle(classic);
     classicMarks->setParent(this);
 
+    // Each control gets its font before its text: text laid out in an inherited font would load
+    // typefaces that nothing shows, on the way to the first frame.
     m_frame = new QGroupBox(this);
     m_frame->setObjectName(QStringLiteral("Frame1"));
     m_frame->setStyle(classicMarks);
