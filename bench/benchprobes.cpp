@@ -19,6 +19,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <algorithm>
@@ -139,6 +140,10 @@ int probeStartPhases(int argc, char *argv[], const QString &folder)
     std::jthread fontWarmUp = warmUpFontConfiguration();
     connectSessionBus();
     QApplication app(argc, argv);
+    const auto warmedUp = qScopeGuard([&fontWarmUp] {
+        if (fontWarmUp.joinable())
+            fontWarmUp.join();
+    });
     mark("app");
     const QString names = HerbCatalogue::displayNames().join(QString());
     // The faces the first frame shows: the window's own bold Song face waits for the banner.

@@ -6,6 +6,7 @@
 #include "sessionbus.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 
 #include <cstdio>
 
@@ -25,9 +26,13 @@ int main(int argc, char *argv[])
         sayError(problem);
         return 1;
     }
-    const std::jthread fontWarmUp = warmUpFontConfiguration();
+    std::jthread fontWarmUp = warmUpFontConfiguration();
     connectSessionBus();
     QApplication app(argc, argv);
+    const auto warmedUp = qScopeGuard([&fontWarmUp] {
+        if (fontWarmUp.joinable())
+            fontWarmUp.join();
+    });
     releaseDisplayCheck();
     installQtTranslations();
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillora.Quillora"));

@@ -230,7 +230,7 @@ private slots:
         run.start(QStringLiteral(QUILLORA_PROGRAM), arguments);
         QVERIFY(run.waitForFinished(30000));
         const QString error = QString::fromLocal8Bit(run.readAllStandardError());
-        QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(run.exitStatus() == QProcess::NormalExit, qPrintable(error));
         QCOMPARE(run.exitCode(), status);
         // Once Qt has started, its own warnings may come first.
         QVERIFY2(status == 1 ? error.startsWith(said) && error.count(u'\n') == 1
