@@ -1,5 +1,5 @@
 // What a screen reader learns of the window, read back over the accessibility bus (AT-SPI) by
-// atspi_dump.py: the fact boxes named by their captions and read-only, the plant list and the
+// atspi_dump.py: the fact boxes named by their captions and editable, the plant list and the
 // photo named and described, the player's controls in Chinese with their states, and the first
 // key's choice told as a move of the focus like every later one. Runs on an X display with its
 // own session bus.
@@ -102,7 +102,7 @@ private slots:
              {"种名", "别名", "科名", "属名", "习性", "花果期", "拉丁学名", "药用部位", "药用价值"})
             QTest::newRow(caption)
                     << "text" << QStringLiteral("^%1$").arg(QString::fromUtf8(caption))
-                    << QStringList {"read only", "focusable", "-editable"} << "^$"
+                    << QStringList {"editable", "focusable", "-read only"} << "^$"
                     << QStringLiteral("^%1： .+").arg(QString::fromUtf8(caption));
         row("frame", "^Quillora 2.0$", {"active"}, "", "");
         row("filler", "^\\p{Han}+$", {}, "", ""); // the player's band

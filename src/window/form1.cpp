@@ -233,9 +233,8 @@ void Form1::createControls()
         const int index = herbFieldIndex(field);
         const FactBoxPlace &fact = kFactBoxPlaces[index];
         auto *box = new QLineEdit(m_frame);
-        // The book's text: selectable and copyable, not editable; so it is also told to screen
-        // readers, who learn of the box at its first change.
-        box->setReadOnly(true);
+        // The reader may place the caret and type; nothing reads a box back, and the next choice
+        // writes it again.
         box->setObjectName(herbFieldTextBox(field));
         box->setAccessibleName(herbFieldPlaceholder(field)); // the caption, not the frame's
         box->setStyle(focusMarks);
