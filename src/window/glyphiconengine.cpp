@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QPainter>
-#include <QPainterPath>
 #include <QStyle>
 #include <QStyleOption>
 

@@ -42,21 +42,25 @@ int main(int argc, char *argv[])
             const double d = std::abs(a - b);
             return std::min(d, pass - d) < 0.05;
         };
-        ToneFaults::Stretch loop {0, 0}, elsewhere {0, 0};
+        struct Tally
+        {
+            int count = 0;
+            double longestMs = 0;
+        } loop, elsewhere;
         for (const ToneFaults::Stretch &s : faults.stretches) {
-            bool again = false;
-            for (const ToneFaults::Stretch &other : faults.stretches)
-                again = again
-                        || (std::abs(other.at - s.at) > pass / 2
-                            && near(phase(other.at), phase(s.at)));
-            ToneFaults::Stretch &kind = again ? loop : elsewhere;
-            kind.at += 1;
-            kind.ms = std::max(kind.ms, s.ms);
+            const bool again = std::any_of(faults.stretches.begin(), faults.stretches.end(),
+                                           [&](const auto &other) {
+                                               return std::abs(other.at - s.at) > pass / 2
+                                                       && near(phase(other.at), phase(s.at));
+                                           });
+            Tally &kind = again ? loop : elsewhere;
+            ++kind.count;
+            kind.longestMs = std::max(kind.longestMs, s.ms);
         }
         std::printf("tone %.2f s, passes %d; the loop's faults %d, longest %.2f ms; the sound "
                     "path's %d, longest %.2f ms\n",
-                    faults.toneSeconds, int((faults.toneSeconds + 0.02) / pass), int(loop.at),
-                    loop.ms, int(elsewhere.at), elsewhere.ms);
+                    faults.toneSeconds, int((faults.toneSeconds + 0.02) / pass), loop.count,
+                    loop.longestMs, elsewhere.count, elsewhere.longestMs);
         return faults.heard ? 0 : 1;
     }
     std::fprintf(stderr, "usage: tonecheck write SECONDS HERTZ | tonecheck hear HERTZ PASS\n");
